@@ -1,9 +1,44 @@
 #!/usr/bin/env bash
-# Runs the focus sequence against the bundled display server.
+# Runs the focus sequence against the bundled display server: a FIFO pair in a
+# temporary directory, fbview reading it, kivdemo2 asking its question here.
 set -euo pipefail
-bin=${1:-build/bin}
-if [ ! -x "$bin/kivdemo2" ]; then
-  echo "The demonstration is not built yet: $bin/kivdemo2 does not exist."
-  exit 0
-fi
-echo "The demonstration runner is not written yet."
+bin=$(cd "${1:-build/bin}" && pwd)
+out_dir=$(cd "$(dirname "$bin")" && pwd)/demo
+for prog in kivdemo2 fbview; do
+  if [ ! -x "$bin/$prog" ]; then
+    echo "The demonstration is not built yet: $bin/$prog does not exist."
+    exit 1
+  fi
+done
+mkdir -p "$out_dir"
+fifo_dir=$(mktemp -d "${TMPDIR:-/tmp}/kivdemo.XXXXXX")
+server_pid=
+cleanup() {
+  if [ -n "$server_pid" ] && kill -0 "$server_pid" 2>/dev/null; then
+    kill "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
+  rm -rf "$fifo_dir"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+mkfifo -m 600 "$fifo_dir/imt1i" "$fifo_dir/imt1o"
+
+view=none
+[ -t 1 ] && view=terminal
+# 96 loads at 50 ms each: about five seconds with no delay.
+"$bin/fbview" --in "$fifo_dir/imt1i" --out "$fifo_dir/imt1o" --once --view "$view" --pace 50 \
+  --png "$out_dir/last-image.png" --sheet "$out_dir/contact-sheet.png" &
+server_pid=$!
+
+status=0
+(cd "$out_dir" && INDEV="$fifo_dir/imt1i" OUTDEV="$fifo_dir/imt1o" "$bin/kivdemo2") || status=$?
+server_status=0
+wait "$server_pid" || server_status=$?
+server_pid=
+echo
+echo "kivdemo2 ended with status $status, fbview with status $server_status."
+echo "Last image:    $out_dir/last-image.png"
+echo "Contact sheet: $out_dir/contact-sheet.png"
+echo "Transcript and save file: $out_dir/fort.7, $out_dir/fort.49"
+exit "$status"
