@@ -33,6 +33,13 @@ server_pid=$!
 
 status=0
 (cd "$out_dir" && INDEV="$fifo_dir/imt1i" OUTDEV="$fifo_dir/imt1o" "$bin/kivdemo2") || status=$?
+# The server drains what is left in the FIFO and ends with the stream; one that
+# never saw a client (kivdemo2 failed before opening the pair) is stopped.
+for _ in $(seq 100); do
+  kill -0 "$server_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill "$server_pid" 2>/dev/null || true
 server_status=0
 wait "$server_pid" || server_status=$?
 server_pid=
