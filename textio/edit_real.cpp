@@ -1,0 +1,155 @@
+// Real output fields: fixed point (F), exponent form (E, D) and the G choice
+// between them. Every field is planned first (sign, body length) and then
+// written, so the fitting rule lives in one place.
+#include <cmath>
+#include <cstring>
+
+#include "textio/digits.h"
+#include "textio/edit_out.h"
+
+namespace textio::detail {
+namespace {
+
+constexpr int kFixedDigits = 16;
+constexpr int kSingleDigits = 8;
+constexpr int kDoubleDigits = 17;
+
+void stars(char* out, int width) { std::memset(out, '*', static_cast<std::size_t>(width)); }
+
+// The fitting rule. Returns where the body starts (after blanks and sign) and
+// whether its leading 0 is dropped, or nullptr when the field is asterisks.
+char* place(char* out, int width, bool minus, int body, bool leading_zero, bool& drop_zero) {
+  const int s = minus ? 1 : 0;
+  drop_zero = false;
+  if (s + body > width) {
+    if (!leading_zero || s + body - 1 > width) {
+      stars(out, width);
+      return nullptr;
+    }
+    drop_zero = true;
+    --body;
+  }
+  char* p = out;
+  const int blanks = width - s - body;
+  std::memset(p, ' ', static_cast<std::size_t>(blanks));
+  p += blanks;
+  if (minus) *p++ = '-';
+  return p;
+}
+
+char digit_at(const DigitString& s, int index) {
+  return index >= 0 && index < s.count ? s.digit[index] : '0';
+}
+
+void special(char* out, int width, double value) {
+  const char* text = std::isnan(value) ? "nan" : "inf";
+  const bool minus = std::signbit(value);
+  const int length = 3 + (minus ? 1 : 0);
+  if (length > width) {
+    stars(out, width);
+    return;
+  }
+  std::memset(out, ' ', static_cast<std::size_t>(width - length));
+  char* p = out + (width - length);
+  if (minus) *p++ = '-';
+  std::memcpy(p, text, 3);
+}
+
+void fixed(char* out, int width, int decimals, double value) {
+  DigitString s;
+  first_stage_digits(value, kFixedDigits, s);
+  const bool nonzero = round_half_up(s, s.k + decimals);
+  const int integer_digits = nonzero && s.k > 0 ? s.k : 0;
+  if (integer_digits > width - decimals - 1) {
+    stars(out, width);
+    return;
+  }
+  const bool leading_zero = integer_digits == 0;
+  const int body = (leading_zero ? 1 : integer_digits) + 1 + decimals;
+  bool drop_zero = false;
+  char* p = place(out, width, nonzero && std::signbit(value), body, leading_zero, drop_zero);
+  if (p == nullptr) return;
+  if (leading_zero) {
+    if (!drop_zero) *p++ = '0';
+  } else {
+    for (int i = 0; i < integer_digits; ++i) *p++ = digit_at(s, i);
+  }
+  *p++ = '.';
+  if (!nonzero) {
+    std::memset(p, '0', static_cast<std::size_t>(decimals));
+    return;
+  }
+  for (int i = 0; i < decimals; ++i) *p++ = digit_at(s, s.k + i);
+}
+
+void exponent_form(char* out, int width, int decimals, double value, DigitString& s,
+                   char letter) {
+  const bool nonzero = round_half_up(s, decimals);
+  const int k = nonzero ? s.k : 0;
+  const int magnitude = k < 0 ? -k : k;
+  if (magnitude > 999) {
+    stars(out, width);
+    return;
+  }
+  const int body = 2 + decimals + 4;
+  bool drop_zero = false;
+  char* p = place(out, width, nonzero && std::signbit(value), body, true, drop_zero);
+  if (p == nullptr) return;
+  if (!drop_zero) *p++ = '0';
+  *p++ = '.';
+  for (int i = 0; i < decimals; ++i) *p++ = nonzero ? digit_at(s, i) : '0';
+  if (magnitude <= 99) {
+    *p++ = letter;
+    *p++ = k < 0 ? '-' : '+';
+    *p++ = static_cast<char>('0' + magnitude / 10);
+    *p++ = static_cast<char>('0' + magnitude % 10);
+  } else {
+    *p++ = k < 0 ? '-' : '+';
+    *p++ = static_cast<char>('0' + magnitude / 100);
+    *p++ = static_cast<char>('0' + magnitude / 10 % 10);
+    *p++ = static_cast<char>('0' + magnitude % 10);
+  }
+}
+
+}  // namespace
+
+void edit_real(char* out, const Descriptor& d, double value, bool single) {
+  const int width = d.width;
+  if (!std::isfinite(value)) {
+    special(out, width, value);
+    return;
+  }
+  const int n = single ? kSingleDigits : kDoubleDigits;
+  switch (d.code) {
+    case Descriptor::Code::F:
+      fixed(out, width, d.digits, value);
+      return;
+    case Descriptor::Code::E:
+    case Descriptor::Code::D: {
+      DigitString s;
+      first_stage_digits(value, n, s);
+      exponent_form(out, width, d.digits, value, s, d.code == Descriptor::Code::D ? 'D' : 'E');
+      return;
+    }
+    case Descriptor::Code::G: {
+      DigitString s;
+      first_stage_digits(value, n, s);
+      // The choice uses k before any rounding to d digits.
+      if (s.zero || s.k < 0 || s.k > d.digits) {
+        exponent_form(out, width, d.digits, value, s, 'E');
+        return;
+      }
+      if (width <= 4) {
+        stars(out, width);
+        return;
+      }
+      fixed(out, width - 4, d.digits - s.k, value);
+      std::memset(out + width - 4, ' ', 4);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+}  // namespace textio::detail

@@ -1,0 +1,74 @@
+#pragma once
+// The units registry: the one process-wide object that knows which stream or
+// file stands behind each unit number, reached through registry().
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "textio/errors.h"
+
+namespace textio::detail {
+
+struct Unit {
+  int number = 0;
+  std::string name;  // the file name, or "stdin", "stdout", "stderr"
+  std::FILE* file = nullptr;
+  bool standard = false;  // units 0, 5 and 6: connected for the whole run
+  bool can_read = false;
+  bool can_write = false;
+  // The next write first cuts the file off at the current position (after an
+  // open, a rewind or a read), so a file is never appended to.
+  bool cut_pending = false;
+  enum class Last : std::uint8_t { None, Read, Write } last = Last::None;
+  bool at_end = false;
+  long last_record = 0;
+};
+
+enum class OpenStatus : std::uint8_t { Unknown, Old };
+
+// Called with every record written to a unit (tests observe the order of
+// terminal and transcript output through it).
+using RecordObserver = void (*)(int unit, std::string_view text, bool line_end);
+
+class Registry {
+ public:
+  Registry();
+  Registry(const Registry&) = delete;
+  Registry& operator=(const Registry&) = delete;
+
+  Unit* find(int number);
+  // The unit, connected on first use to "fort.N" (UNKNOWN for a write, OLD for a read).
+  Status use(int number, bool for_write, Unit*& unit);
+  Status open(int number, std::string_view name, OpenStatus status, Unit*& unit);
+  Status close(int number, bool remove);
+  Status rewind(int number);
+
+  Status write_record(Unit& unit, std::string_view text, bool line_end);
+  // Reads the next line into the input buffer; `record` views it.
+  Status read_record(Unit& unit, std::string_view& record);
+
+  void flush_all();
+  void close_all();
+
+  int last_system_error() const { return last_system_error_; }
+  void set_observer(RecordObserver observer) { observer_ = observer; }
+
+  // Record buffers reused by every unit statement; they only grow.
+  std::string output_buffer;
+
+ private:
+  Status system_error(int error_number);
+  Unit* holder_of(std::string_view name);
+
+  std::vector<std::unique_ptr<Unit>> units_;
+  std::string input_buffer_;
+  int last_system_error_ = 0;
+  RecordObserver observer_ = nullptr;
+};
+
+Registry& registry();
+
+}  // namespace textio::detail

@@ -1,0 +1,78 @@
+#pragma once
+// The control loop of one formatted statement: walks the format, performs the
+// control descriptors itself and hands each data descriptor with its item to
+// the editor for the item's kind. Records come from and go to the caller
+// through the small interfaces below, so the loop knows nothing of units.
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "textio/errors.h"
+#include "textio/format.h"
+#include "textio/item.h"
+
+namespace textio::detail {
+
+// The record being built by a write statement: either a fixed character
+// variable (internal write) or a growing buffer (unit write).
+class OutRecord {
+ public:
+  explicit OutRecord(std::span<char> variable)
+      : data_(variable.data()), capacity_(variable.size()), buffer_(nullptr) {}
+  explicit OutRecord(std::string& buffer) : data_(nullptr), capacity_(0), buffer_(&buffer) {
+    buffer.clear();
+  }
+
+  // A place for a field of k characters at the current position; advances.
+  Status reserve(std::size_t k, char*& where);
+  void skip(std::size_t n) { position_ += n; }
+  // The characters up to the high-water mark.
+  std::string_view text() const {
+    return buffer_ != nullptr ? std::string_view(*buffer_).substr(0, high_water_)
+                              : std::string_view(data_, high_water_);
+  }
+  // Starts a new (blank) record.
+  void restart() {
+    position_ = 0;
+    high_water_ = 0;
+    if (buffer_ != nullptr) buffer_->clear();
+  }
+  bool internal() const { return buffer_ == nullptr; }
+
+ private:
+  char* data_;
+  std::size_t capacity_;
+  std::string* buffer_;
+  std::size_t position_ = 0;
+  std::size_t high_water_ = 0;
+  bool blanked_ = false;
+};
+
+// Where finished records go. The write loop calls it at / and at a new scan
+// of the format; the caller writes the last record itself.
+class RecordSink {
+ public:
+  virtual Status end_record(const OutRecord& record) = 0;
+
+ protected:
+  ~RecordSink() = default;
+};
+
+// Where further input records come from (at / and at a new scan).
+class RecordSource {
+ public:
+  virtual Status next_record(std::string_view& record) = 0;
+
+ protected:
+  ~RecordSource() = default;
+};
+
+// Edits the items into `record`. `dollar` is set when $ was met.
+Status run_write(const Format& format, std::span<const Item> items, OutRecord& record,
+                 RecordSink& sink, bool& dollar);
+// Reads the items from `record` (the statement's first record, already read).
+Status run_read(const Format& format, std::span<const Item> items, std::string_view record,
+                RecordSource& source);
+
+}  // namespace textio::detail
