@@ -1,42 +1,20 @@
 // PNG files: they decode, with the size and pixels expected.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstring>
 
 #include "child.h"
+#include "png_read.h"
 #include "server/png_out.h"
 #include "server/sheet.h"
 
 using namespace server;
 
+using Decoded = fbtest::Picture;
+using fbtest::read_png;
+
 namespace {
-
-struct Decoded {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> rgb;
-  Rgb at(int x, int y) const {
-    const std::size_t k = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3;
-    return Rgb{rgb[k], rgb[k + 1], rgb[k + 2]};
-  }
-};
-
-bool decode(const std::string& path, Decoded& d) {
-  png_image img;
-  std::memset(&img, 0, sizeof img);
-  img.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
-  img.format = PNG_FORMAT_RGB;
-  d.width = static_cast<int>(img.width);
-  d.height = static_cast<int>(img.height);
-  d.rgb.resize(PNG_IMAGE_SIZE(img));
-  if (!png_image_finish_read(&img, nullptr, d.rgb.data(), 0, nullptr)) {
-    png_image_free(&img);
-    return false;
-  }
-  return true;
-}
-
+bool decode(const std::string& path, Decoded& d) { return read_png(path, d); }
 }  // namespace
 
 TEST(Png, FrameBufferIsWrittenUpright) {
