@@ -21,11 +21,14 @@ TEST(StarImage, CentreAndCutOff) {
   EXPECT_EQ(at(32, 32), at(32, 33));
   EXPECT_EQ(at(32, 32), at(33, 33));
   // With W = 2 every pixel 16 or more from the centre is exactly zero.
-  for (int j = 1; j <= 64; ++j)
+  for (int j = 1; j <= 64; ++j) {
     for (int i = 1; i <= 64; ++i) {
       const float dx = i - 32.5f, dy = j - 32.5f;
-      if (dx * dx + dy * dy >= 256.0f) EXPECT_EQ(at(i, j), 0.0f) << i << "," << j;
+      if (dx * dx + dy * dy >= 256.0f) {
+        EXPECT_EQ(at(i, j), 0.0f) << i << "," << j;
+      }
     }
+  }
 
   // With W = 18 nothing of the image is cut off and the corners are not zero.
   demo::star_image(image, 18.0f);
