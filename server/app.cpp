@@ -73,6 +73,8 @@ class Server {
 
   bool open_outputs();
   void serve(int fd);
+  // Redraws at the new size when the terminal was resized.
+  void check_resize();
   int finish();
 
  private:
@@ -140,6 +142,13 @@ void Server::redraw() {
   if (view_ && shown_load_ > 0) view_->show(state_.frame(), status_);
 }
 
+void Server::check_resize() {
+  if (!g_winch) return;
+  g_winch = 0;
+  if (view_) view_->resized();
+  redraw();
+}
+
 void Server::load_complete(const DisplayState& s, const LoadInfo& info) {
   if (!opt_.sheet.empty()) sheet_.capture(s.frame(), info.area);
   if (info.number != shown_load_) show(info.number, true);
@@ -168,11 +177,7 @@ void Server::serve(int fd) {
   reader_.restart();
   static std::uint8_t chunk[65536];
   for (;;) {
-    if (g_winch) {
-      g_winch = 0;
-      if (view_) view_->resized();
-      redraw();
-    }
+    check_resize();
     if (g_stop) break;
     const ReadItem item = reader_.next();
     if (item.type == ReadItem::Type::kEnd) break;
@@ -278,7 +283,10 @@ int run_server(const Options& options, const EnvLookup& env) {
   while (!g_stop) {
     const int fd = open_output_side(paths.out, why);
     if (fd < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR) {
+        server.check_resize();  // a resize while waiting for a client
+        continue;
+      }
       std::fprintf(stderr, "fbview: %s\n", why.c_str());
       status = kExitFailure;
       break;
