@@ -182,7 +182,10 @@ class Parser {
   }
 
   int parse_list(int depth, bool closed, std::size_t& reversion) {
+    // A comma is required between two descriptors; / and $ separate by
+    // themselves and may also stand beside commas.
     bool need_separator = false;
+    bool comma_allowed = false;
     while (true) {
       skip_blanks();
       if (i_ >= s_.size()) return closed ? ErrorNumber::kUnbalancedParentheses : ErrorNumber::kOk;
@@ -194,21 +197,23 @@ class Parser {
         return ErrorNumber::kOk;
       }
       if (c == ',') {
-        if (!need_separator) return ErrorNumber::kFormatSyntax;
+        if (!comma_allowed) return ErrorNumber::kFormatSyntax;
         ++i_;
         need_separator = false;
+        comma_allowed = false;
         continue;
       }
       if (c == '/' || c == '$') {
         push(c == '/' ? Code::Slash : Code::Dollar, 1);
         ++i_;
         need_separator = false;
+        comma_allowed = true;
         continue;
       }
       if (need_separator) return ErrorNumber::kFormatSyntax;
       if (c == '\'' || c == '"') {
         if (const int e = literal(c); e != ErrorNumber::kOk) return e;
-        need_separator = true;
+        need_separator = comma_allowed = true;
         continue;
       }
       std::int64_t repeat = 1;
@@ -228,13 +233,15 @@ class Parser {
       }
       if (c == '(') {
         if (const int e = group(depth, repeat, reversion); e != ErrorNumber::kOk) return e;
-        need_separator = true;
+        need_separator = comma_allowed = true;
         continue;
       }
       if (c == '/') {
         if (repeat < 1) return ErrorNumber::kIllegalRepeatCount;
         push(Code::Slash, repeat);
         ++i_;
+        need_separator = false;
+        comma_allowed = true;
         continue;
       }
       if (!is_letter(c)) {
@@ -247,7 +254,7 @@ class Parser {
       }
       ++i_;
       if (const int e = descriptor(upper(c), repeat, has_repeat); e != ErrorNumber::kOk) return e;
-      need_separator = true;
+      need_separator = comma_allowed = true;
     }
   }
 
