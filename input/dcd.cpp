@@ -25,6 +25,11 @@ void dcd_initialize(FieldState& state) { state = FieldState{}; }
 
 namespace {
 
+// The longest field that the fixed-point input editor converts. A longer
+// "number" could only end the run with a conversion error, so it is decoded as
+// text instead and the storing stage refuses it with a report.
+constexpr std::int32_t kLongestNumber = 395;
+
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_separator(char c) { return c == ' ' || c == ','; }
 
@@ -89,7 +94,7 @@ void dcd(std::string_view text, std::int32_t length, std::span<double> values, s
   std::int32_t i = 1;      // 1-based current position
 
   auto close_field = [&](std::int32_t l) {
-    if (field.text) {
+    if (field.text || l > kLongestNumber) {
       std::int64_t remaining = std::min<std::int64_t>(l, 8LL * (count - n));
       while (remaining > 0) {
         format.text_chunk(std::min<std::int64_t>(remaining, 8));
