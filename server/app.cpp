@@ -194,12 +194,21 @@ void Server::serve(int fd) {
       else if (dirty_) show(n, false);
       if (g_stop) break;
     }
+    // Wait for bytes, for the writer to hang up, or for a signal.
+    struct pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, -1) < 0) {
+      if (errno == EINTR) continue;
+      ++read_errors_;
+      report(std::string("poll failed: ") + std::strerror(errno));
+      reader_.finish();
+      continue;
+    }
     const ssize_t got = ::read(fd, chunk, sizeof chunk);
     if (got > 0) {
       reader_.feed(std::span<const std::uint8_t>(chunk, static_cast<std::size_t>(got)));
     } else if (got == 0) {
-      reader_.finish();
-    } else if (errno != EINTR) {
+      reader_.finish();  // every writer has closed: the client's stream ended
+    } else if (errno != EINTR && errno != EAGAIN) {
       ++read_errors_;
       report(std::string("read failed: ") + std::strerror(errno));
       reader_.finish();
@@ -280,21 +289,26 @@ int run_server(const Options& options, const EnvLookup& env) {
     return kExitFailure;
   }
   int status = kExitClean;
-  while (!g_stop) {
-    const int fd = open_output_side(paths.out, why);
+  int fd = open_output_side(paths.out, why);
+  if (fd < 0) {
+    std::fprintf(stderr, "fbview: %s\n", why.c_str());
+    status = kExitFailure;
+  }
+  while (fd >= 0) {
+    server.serve(fd);
+    if (options.once || g_stop) break;
+    // The next client. The new descriptor is opened before the old one is
+    // closed: a FIFO left without any reader drops what a writer already put
+    // in it, and the next client may have written already.
+    const int next = open_output_side(paths.out, why);
+    close(fd);
+    fd = next;
     if (fd < 0) {
-      if (errno == EINTR) {
-        server.check_resize();  // a resize while waiting for a client
-        continue;
-      }
       std::fprintf(stderr, "fbview: %s\n", why.c_str());
       status = kExitFailure;
-      break;
     }
-    server.serve(fd);
-    close(fd);
-    if (options.once) break;
   }
+  if (fd >= 0) close(fd);
   const int end = server.finish();
   close(held);
   return status != kExitClean ? status : end;

@@ -47,12 +47,8 @@ int hold_input_side(const std::string& path, std::string& why) {
 }
 
 int open_output_side(const std::string& path, std::string& why) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    const int e = errno;
-    why = "cannot open " + path + ": " + std::strerror(e);
-    errno = e;
-  }
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) why = "cannot open " + path + ": " + std::strerror(errno);
   return fd;
 }
 

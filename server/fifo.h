@@ -29,8 +29,10 @@ bool ensure_fifo(const std::string& path, std::string& why);
 // write, so the open never waits). Returns -1 and sets why on failure.
 int hold_input_side(const std::string& path, std::string& why);
 
-// Opens the output side for reading; waits for a writer. Returns -1 with
-// errno EINTR when a signal came first.
+// Opens the output side for reading without waiting for a writer (the
+// descriptor is non-blocking: wait for data with poll). A descriptor opened
+// before a writer comes reports a hang-up only once a writer has come and gone.
+// Returns -1 and sets why on failure.
 int open_output_side(const std::string& path, std::string& why);
 
 }  // namespace server
