@@ -122,8 +122,8 @@ Status write_item(const Descriptor& d, const Item& item, const char* p, OutRecor
       if (Status s = record.reserve(w, out); !s.ok()) return s;
       if (w > length) {
         std::memset(out, ' ', w - length);
-        std::memcpy(out + (w - length), p, length);
-      } else {
+        if (length != 0) std::memcpy(out + (w - length), p, length);
+      } else if (w != 0) {
         std::memcpy(out, p, w);
       }
       return {};
@@ -181,8 +181,8 @@ Status read_item(const Descriptor& d, const Item& item, char* p, std::string_vie
       const std::size_t skip = w > length ? w - length : 0;
       const std::size_t take = w > length ? length : w;
       const std::string_view got = field_of(record, position + skip, take);
-      std::memcpy(p, got.data(), got.size());
-      std::memset(p + got.size(), ' ', length - got.size());
+      if (!got.empty()) std::memcpy(p, got.data(), got.size());
+      if (length > got.size()) std::memset(p + got.size(), ' ', length - got.size());
       position += w;
       return {};
     }
@@ -276,7 +276,7 @@ Status run_write(const Format& format, std::span<const Item> items, OutRecord& r
           char* out = nullptr;
           const std::string_view text = format.literal(d);
           if (Status s = record.reserve(text.size(), out); !s.ok()) return s;
-          std::memcpy(out, text.data(), text.size());
+          if (!text.empty()) std::memcpy(out, text.data(), text.size());
           break;
         }
         case Code::Skip:

@@ -229,7 +229,11 @@ TEST(CharacterOutput, Fields) {
 
 // Records of internal writes: literals, skips, the high-water mark, the end
 // of the item list and the new scan of the format.
+// Items point at their values: the values of table rows must outlive the rows.
 constexpr std::int32_t kThree[] = {1, 2, 3};
+constexpr float kOne = 1.0f;
+constexpr float kTwoAndHalf = 2.5f;
+constexpr float kOneAndHalf = 1.5f;
 
 TEST(InternalRecords, Layout) {
   const std::int32_t five = 5, seven = 7, nine = 9;
@@ -241,7 +245,7 @@ TEST(InternalRecords, Layout) {
   };
   const Row rows[] = {
       {"'A',I1,','", {item(five)}, 4, "A5, "},
-      {"' DO-LOOP:  $=',G11.4,'   &=',G11.4", {item(1.0f), item(2.5f)}, 42,
+      {"' DO-LOOP:  $=',G11.4,'   &=',G11.4", {item(kOne), item(kTwoAndHalf)}, 42,
        " DO-LOOP:  $=  1.000       &=  2.500      "},
       {"I2,' mid',I2,' end'", {item(five)}, 8, " 5 mid  "},   // stops at the next data descriptor
       {"I2,' end'", {item(five)}, 7, " 5 end "},              // literals after the last item act
@@ -308,7 +312,7 @@ TEST(UnitRecords, Layout) {
   const Row rows[] = {
       {"1X,A", {item("Done")}, " Done\n"},
       {"1X,A,$", {item("Done")}, " Done"},
-      {"1X,G13.6,2X", {item(1.5f)}, "   1.50000    \n"},
+      {"1X,G13.6,2X", {item(kOneAndHalf)}, "   1.50000    \n"},
       {"'x',/,'y'", {}, "x\ny\n"},
       {"I2", {item(std::span<const std::int32_t>(values))}, " 1\n 2\n 3\n"},
       {"'a=',I2", {item(std::span<const std::int32_t>(values, 2))}, "a= 1\na= 2\n"},
