@@ -215,8 +215,15 @@ TEST(Dialogue, TypeLetters) {
   // Text of any length, 1 and 4096 included.
   d = run_dialogue(ask("A", 1, 1, 1, "K=", "P", "-"), "xyz\n");
   expect_files(d, " P\n K=", " P\n K=xyz\n", " K=xyz\n", "K= x\n");
+  d = run_dialogue(ask("A", 4096, 1, 1, "K=", "P", "-"), "hi\n");
+  expect_files(d, " P\n K=", " P\n K=hi\n", " K=hi\n", "K= hi" + repeat("\\0", 4094) + "\n");
   d = run_dialogue(ask("L", 2, 2, 1, "K=", "P", "F F"), "yes\n");
   expect_files(d, " P\n K=", " P\n K=yes\n", " K=yes\n", "K= ffff 0000\n");
+}
+
+TEST(Dialogue, PromptOfASingleBlank) {
+  const Dialogue d = run_dialogue(ask("I", 4, 1, 1, "FRAME_BUFFER=", " ", "11"), "3\n");
+  expect_files(d, "  \n FRAME_BUFFER=", "  \n FRAME_BUFFER=3\n", " FRAME_BUFFER=3\n", "FRAME_BUFFER= 3\n");
 }
 
 TEST(Dialogue, FatalLengthChecksEndTheRunWithStatusZero) {

@@ -159,3 +159,18 @@ TEST_F(SaveFile, RestrFailuresLeaveTheBufferAlone) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SaveFile, RestrLineLongerThanTheLineBufferOverflowsTheKeywordBuffer) {
+  // No record this long fits the keyword buffer: the overflow is reported and
+  // the store keeps its first 4096 characters; nothing is written past either buffer.
+  write_file(path("huge.sav"), " H=" + std::string(5000, '8') + "\n");
+  input::strkey("");
+  input::restr("huge.sav");
+  EXPECT_EQ(transcript(), " ERROR:  PARAMETER BUFFER HAS OVERFLOWED\n");
+  EXPECT_EQ(input::keyword_store().view().substr(0, 2), "( ");
+  EXPECT_EQ(input::keyword_store().view().find(')'), std::string_view::npos);
+}
+
+}  // namespace

@@ -216,6 +216,9 @@ TEST_F(StoreAnswer, LoopPlaceholders) {
   // Only the field that is exactly "$" or "&" stands for a loop value.
   check({"$$", 'F', 4, 4, {}, "ILLEGAL CHARACTERS IN NUMERIC ANSWER"});
   stop_loop();
+  // No loop position: the loop values are 0 and the placeholders are refused.
+  EXPECT_EQ(input::doval(), 0.0f);
+  EXPECT_EQ(input::doval2(), 0.0f);
   check({"$", 'F', 4, 4, {}, "NO ACTIVE DO-LOOP FOR $ OR &"});
   check({"1 &", 'F', 4, 4, {}, "NO ACTIVE DO-LOOP FOR $ OR &"});
 }
