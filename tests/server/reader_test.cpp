@@ -5,6 +5,7 @@
 #include <random>
 
 #include "server/packet_reader.h"
+#include "server/trace.h"
 #include "stream.h"
 
 using namespace fbtest;
@@ -16,7 +17,7 @@ namespace {
 
 // Feeds the stream in pieces of the given size, then ends it; collects items.
 std::vector<ReadItem> read_all(PacketReader& r, const Bytes& s, std::size_t piece,
-                               std::vector<Bytes>* datas = nullptr) {
+                               std::vector<Bytes>* datas = nullptr, std::vector<std::string>* traces = nullptr) {
   std::vector<ReadItem> items;
   std::size_t off = 0;
   for (;;) {
@@ -33,6 +34,7 @@ std::vector<ReadItem> read_all(PacketReader& r, const Bytes& s, std::size_t piec
       continue;
     }
     if (datas) datas->push_back(Bytes(it.data.begin(), it.data.end()));
+    if (traces) traces->push_back(server::trace_line(it));
     it.data = {};
     items.push_back(it);
   }
@@ -186,4 +188,25 @@ TEST(PacketReader, GoodStreamAfterGarbageIsFound) {
   EXPECT_EQ(items[1].bytes, 37u);
   EXPECT_EQ(items[2].header[display::kSubunit], 12);
   EXPECT_EQ(items[6].header[display::kSubunit], 2);
+}
+
+TEST(Trace, OneLinePerPacketWithTheChecksumVerdict) {
+  Bytes s = startup();
+  s[22 + 6] ^= 0x01;
+  s.resize(s.size() - 3);
+  PacketReader r;
+  std::vector<std::string> lines;
+  const auto items = read_all(r, s, 50, nullptr, &lines);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[1],
+            "packet 2 world-coord tid=0x4000 thingct=-51 subunit=17 checksum=0xc017 x=0x0000 y=0x0000 z=1 t=10 "
+            "checksum-bad data=51 dropped");
+  EXPECT_EQ(lines[2],
+            "packet 3 erase tid=0x220a thingct=-1 subunit=5 checksum=0xdcf1 x=0x8000 y=0x8000 z=1 t=255 "
+            "checksum-ok data=2");
+  EXPECT_EQ(lines[4],
+            "packet 5 table tid=0x0100 thingct=-3 subunit=2 checksum=0xfc00 x=0x0000 y=0x0000 z=768 t=0 "
+            "checksum-ok data=6 truncated after 3");
+  EXPECT_EQ(server::fault_message(items[1]),
+            "packet 2: bad checksum 0xc017 (header words do not sum to 0xffff), packet dropped");
 }

@@ -274,3 +274,45 @@ TEST(Kinds, UnknownKindIsCountedAndNoted) {
   EXPECT_NE(note->find("unknown kind 42"), std::string::npos);
   EXPECT_EQ(st.kinds().unknown, 1u);
 }
+
+TEST(Robustness, RandomWellFormedPacketsStayInsideTheBuffer) {
+  // Headers that pass the checksum but carry any kind, coordinates, sizes and
+  // data: the state must neither crash nor write outside the frame buffer
+  // (the sanitizer build checks the second).
+  std::uint32_t seed = 7;
+  auto rnd = [&]() {
+    seed = seed * 1664525u + 1013904223u;
+    return seed >> 8;
+  };
+  DisplayState st;
+  std::uint64_t completed = 0;
+  st.on_load = [&](const DisplayState& s, const server::LoadInfo& info) {
+    ++completed;
+    EXPECT_GE(info.area.column, 0);
+    EXPECT_LE(info.area.column + info.area.width, s.frame().width);
+    EXPECT_LT(info.area.top, s.frame().height);
+    EXPECT_GE(info.area.top - info.area.height + 1, 0);
+  };
+  const std::int16_t kinds[] = {1, 1, 1, 17, 5, 13, 2, 12, 99};
+  for (int n = 0; n < 3000; ++n) {
+    const std::int16_t kind = kinds[rnd() % 9];
+    Bytes data(rnd() % 9000);
+    for (auto& b : data) b = static_cast<std::uint8_t>(rnd());
+    if (kind == 17 && rnd() % 2) {
+      char rec[128];
+      std::snprintf(rec, sizeof rec, "t\n1. 0. 0. -1. %.1f %.1f 1. 2. 1\n", static_cast<double>(rnd() % 5000) - 2500.5,
+                    static_cast<double>(rnd() % 5000) - 2500.5);
+      data.assign(rec, rec + std::strlen(rec));
+    }
+    const std::int16_t t = kind == 17 ? static_cast<std::int16_t>(rnd() % 14 == 0 ? 12 : (rnd() % 2 ? 10 : 12))
+                                      : static_cast<std::int16_t>(rnd());
+    // Coordinates mostly near the buffer, sometimes anywhere.
+    const std::uint16_t x = static_cast<std::uint16_t>(rnd() % 4 == 0 ? rnd() : 0x8000 | (rnd() % 2 ? 0 : rnd() % 600));
+    const std::uint16_t y = static_cast<std::uint16_t>(rnd() % 4 == 0 ? rnd() : 0x8000 | (rnd() % 600));
+    const Bytes p = packet(0x4000, static_cast<std::int16_t>(-static_cast<int>(data.size())), kind, x, y, 1, t, data);
+    st.apply(server::header_at(p.data()), std::span<const std::uint8_t>(p.data() + 16, data.size()));
+  }
+  st.end_of_stream();
+  EXPECT_GT(completed, 10u);
+  EXPECT_EQ(st.loads(), completed);
+}
