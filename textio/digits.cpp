@@ -1,9 +1,14 @@
-// First-stage digit strings. The leading digits come from the standard
-// library's correctly rounded conversion with guard digits beyond the ones
-// wanted; the guard digits decide the half-up rounding, and only when they
-// read exactly 5000... is the exact binary value compared with the midpoint.
+// First-stage digit strings, two ways:
+//  - exact integer arithmetic in 128 bits, for every value whose significand
+//    times the needed power of ten fits (all single-precision values from
+//    about 1e-15 up, and short doubles): the value scaled by 10^s is split
+//    into its integer part and the exact remainder, which decides half up;
+//  - otherwise the standard library's correctly rounded conversion with
+//    guard digits; the guard digits decide the rounding, and only when they
+//    read exactly 5000... is the exact value compared with the midpoint.
 #include "textio/digits.h"
 
+#include <bit>
 #include <charconv>
 #include <cstring>
 
@@ -11,6 +16,108 @@ namespace textio::detail {
 namespace {
 
 constexpr int kGuardDigits = 9;
+
+__extension__ typedef unsigned __int128 u128;  // GCC and Clang on 64-bit targets
+
+struct Powers {
+  u128 value[39];
+  int bits[39];  // bit width of 10^i
+  constexpr Powers() : value{}, bits{} {
+    u128 p = 1;
+    for (int i = 0; i < 39; ++i) {
+      value[i] = p;
+      int b = 0;
+      for (u128 t = p; t != 0; t >>= 1) ++b;
+      bits[i] = b;
+      p *= 10;
+    }
+  }
+};
+constexpr Powers kPow10;
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+void write_digits(std::uint64_t v, int count, char* out) {
+  int i = count;
+  while (i >= 2) {
+    const auto pair = static_cast<unsigned>(v % 100);
+    v /= 100;
+    i -= 2;
+    out[i] = kDigitPairs[2 * pair];
+    out[i + 1] = kDigitPairs[2 * pair + 1];
+  }
+  if (i == 1) out[0] = static_cast<char>('0' + v % 10);
+}
+
+int bit_width128(u128 v) {
+  const auto high = static_cast<std::uint64_t>(v >> 64);
+  if (high != 0) return 64 + std::bit_width(high);
+  return std::bit_width(static_cast<std::uint64_t>(v));
+}
+
+// The exact path; false when the numbers would not fit in 128 bits.
+bool exact_digits(double value, int count, DigitString& out) {
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  const auto biased = static_cast<int>((bits >> 52) & 0x7ff);
+  std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+  int e = 0;
+  if (biased == 0) {
+    e = -1074;
+  } else {
+    m |= std::uint64_t{1} << 52;
+    e = biased - 1075;
+  }
+  const int zeros = std::countr_zero(m);
+  m >>= zeros;
+  e += zeros;
+  const int m_bits = std::bit_width(m);
+  // 10^(k-1) <= value < 10^k; the estimate from the binary exponent is k or k-1.
+  const int log2_floor = m_bits - 1 + e;
+  int k = ((log2_floor * 78913) >> 18) + 1;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    const int s = count - k;  // value x 10^s has `count` integer digits
+    u128 integer = 0;
+    bool up = false;
+    if (e >= 0) {
+      if (m_bits + e > 127) return false;
+      const u128 v = static_cast<u128>(m) << e;
+      if (s >= 0) {
+        if (s > 38 || bit_width128(v) + kPow10.bits[s] > 127) return false;
+        integer = v * kPow10.value[s];
+      } else {
+        if (-s > 38) return false;
+        const u128 p = kPow10.value[-s];
+        integer = v / p;
+        up = 2 * (v % p) >= p;
+      }
+    } else {
+      const int q = -e;
+      if (s < 0 || s > 38 || q > 126 || m_bits + kPow10.bits[s] > 127) return false;
+      const u128 scaled = static_cast<u128>(m) * kPow10.value[s];
+      integer = scaled >> q;
+      up = ((scaled >> (q - 1)) & 1) != 0;  // the remainder is at least one half
+    }
+    if (integer >= kPow10.value[count]) {
+      ++k;
+      continue;
+    }
+    if (integer < kPow10.value[count - 1]) {
+      --k;
+      continue;
+    }
+    if (up && ++integer == kPow10.value[count]) {
+      integer = kPow10.value[count - 1];
+      ++k;
+    }
+    write_digits(static_cast<std::uint64_t>(integer), count, out.digit);
+    out.k = k;
+    return true;
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -52,6 +159,7 @@ void first_stage_digits(double value, int count, DigitString& out) {
     return;
   }
   out.zero = false;
+  if (exact_digits(value, count, out)) return;
   // d.ddd...e+XXX with count + guard digits.
   char buf[64];
   const int total = count + kGuardDigits;
