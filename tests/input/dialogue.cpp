@@ -9,14 +9,14 @@ Dialogue run_dialogue(const std::vector<std::string>& args, const std::string& t
                       const std::vector<std::pair<std::string, std::string>>& files, bool stdin_closed) {
   testing_support::TempDir dir;
   for (const auto& [name, content] : files) testing_support::write_file(dir / name, content);
-  testing_support::ChildSpec spec;
-  spec.argv.push_back(INPUT_DRIVER_PATH);
-  spec.argv.insert(spec.argv.end(), args.begin(), args.end());
-  spec.env = {"NO_STOP_MESSAGE=1", "PATH=/usr/bin:/bin"};
-  spec.cwd = dir.path();
-  spec.stdin_text = typed;
-  spec.stdin_closed = stdin_closed;
-  const auto r = testing_support::run_child(spec, dir.path());
+  testing_support::ChildSpec child;
+  child.argv.push_back(INPUT_DRIVER_PATH);
+  child.argv.insert(child.argv.end(), args.begin(), args.end());
+  child.env = {"NO_STOP_MESSAGE=1", "PATH=/usr/bin:/bin"};
+  child.cwd = dir.path();
+  child.stdin_text = typed;
+  child.stdin_closed = stdin_closed;
+  const auto r = testing_support::run_child(child, dir.path());
   Dialogue d;
   d.status = r.exit_status;
   d.signal = r.signal;

@@ -41,13 +41,13 @@ std::vector<std::string> words(const std::string& s) {
   return out;
 }
 
-void fill_defaults(std::vector<std::byte>& var, char type, int len, const std::string& spec) {
-  if (spec == "-") return;
+void fill_defaults(std::vector<std::byte>& var, char type, int len, const std::string& given) {
+  if (given == "-") return;
   if (type == 'A') {
-    std::memcpy(var.data(), spec.data(), std::min(spec.size(), var.size()));
+    std::memcpy(var.data(), given.data(), std::min(given.size(), var.size()));
     return;
   }
-  const auto list = words(spec);
+  const auto list = words(given);
   const std::size_t elements = len > 0 ? var.size() / static_cast<std::size_t>(len) : 0;
   for (std::size_t k = 0; k < list.size() && k < elements; ++k) {
     std::byte* e = var.data() + k * static_cast<std::size_t>(len);
