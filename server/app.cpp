@@ -67,7 +67,7 @@ bool readable_now(int fd) {
 
 class Server {
  public:
-  Server(const Options& o) : opt_(o), palette_(make_palette(o.cmap)) {
+  explicit Server(const Options& o) : opt_(o), palette_(make_palette(o.cmap)) {
     state_.on_load = [this](const DisplayState& s, const LoadInfo& info) { load_complete(s, info); };
   }
 

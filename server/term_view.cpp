@@ -59,14 +59,19 @@ Fit fit_to_terminal(int fb_width, int fb_height, int term_cols, int term_rows) {
 void sample_cells(const FrameBuffer& fb, const Fit& fit, std::vector<Cell>& cells) {
   cells.assign(static_cast<std::size_t>(fit.cols) * static_cast<std::size_t>(fit.rows), Cell{});
   if (fb.width <= 0 || fb.height <= 0) return;
+  // Column spans are the same for every row: work them out once.
+  thread_local std::vector<int> c0s, c1s;
+  c0s.resize(static_cast<std::size_t>(fit.cols));
+  c1s.resize(static_cast<std::size_t>(fit.cols));
+  for (int px = 0; px < fit.cols; ++px)
+    span_of(px, fit.cols, fb.width, c0s[static_cast<std::size_t>(px)], c1s[static_cast<std::size_t>(px)]);
   for (int py = 0; py < fit.pix_rows; ++py) {
     int r0, r1;
     span_of(py, fit.pix_rows, fb.height, r0, r1);
     Cell* row = cells.data() + static_cast<std::size_t>(py / 2) * static_cast<std::size_t>(fit.cols);
     const bool upper = (py % 2) == 0;
     for (int px = 0; px < fit.cols; ++px) {
-      int c0, c1;
-      span_of(px, fit.cols, fb.width, c0, c1);
+      const int c0 = c0s[static_cast<std::size_t>(px)], c1 = c1s[static_cast<std::size_t>(px)];
       std::uint8_t v = 0;
       // Picture row r (from the top) shows frame line height - 1 - r.
       for (int r = r0; r < r1; ++r) {
