@@ -270,6 +270,11 @@ int run_server(const Options& options, const EnvLookup& env) {
     }
     paths = *p;
   }
+  if (paths.in == paths.out) {
+    // Holding the one FIFO open for writing would hide every client's end of stream.
+    std::fprintf(stderr, "fbview: the input and output FIFOs must be two different paths (%s)\n", paths.in.c_str());
+    return kExitFailure;
+  }
   if (!ensure_fifo(paths.in, why) || !ensure_fifo(paths.out, why)) {
     std::fprintf(stderr, "fbview: %s\n", why.c_str());
     return kExitFailure;

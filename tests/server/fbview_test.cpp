@@ -190,6 +190,14 @@ TEST(Fbview, RefusesAPathThatIsNotAFifo) {
   EXPECT_EQ(read_file(out), "x");
 }
 
+TEST(Fbview, RefusesOnePathForBothSides) {
+  TempDir dir;
+  const std::string fifo = dir.file("both");
+  Child c({"--in", fifo, "--out", fifo, "--once", "--view", "none"}, {}, dir.file("o"), dir.file("e"));
+  EXPECT_EQ(c.wait(10), 1);
+  EXPECT_TRUE(contains(read_file(dir.file("e")), "two different paths")) << read_file(dir.file("e"));
+}
+
 TEST(Fbview, FindsAndCreatesItsFifosLikeTheClient) {
   struct Case {
     const char* name;
