@@ -54,6 +54,8 @@ FifoDescriptors& fifo_descriptors() {
 }
 
 int si_open_namedpipe() {
+  // Opening again replaces the pair opened before; nothing is left dangling.
+  si_close_namedpipe();
   const char* home = non_empty_env("HOME");
   if (home == nullptr) {
     report("(si_open_namedpipe_) can't find HOME\n");

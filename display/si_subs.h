@@ -16,7 +16,7 @@ FifoDescriptors& fifo_descriptors();
 
 // Candidate pairs, first that exists as two FIFOs wins: $INDEV/$OUTDEV (both
 // set and non-empty), $HOME/.imt1i + $HOME/.imt1o, /dev/imt1i + /dev/imt1o.
-// Paths may be of any length. From here on the broken-pipe signal is ignored,
+// Paths may be of any length. A pair already open is closed first. From here on the broken-pipe signal is ignored,
 // so a write without a reader fails with EPIPE instead of ending the process.
 int si_open_namedpipe();
 

@@ -51,14 +51,23 @@ void FifoReader::run() {
     // 0: no writer (yet, or any more); -1/EAGAIN: a writer, nothing to read.
     if (n == 0) {
       if (stop_) break;
+    }
+    // A writer left open somewhere would keep the reader waiting for ever.
+    if (stop_ && std::chrono::steady_clock::now() > deadline_) {
+      timed_out_ = true;
+      break;
+    }
+    if (n == 0) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   }
 }
 
 std::string FifoReader::finish() {
+  deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   stop_ = true;
   if (thread_.joinable()) thread_.join();
+  if (timed_out_) ADD_FAILURE() << "the output FIFO still has a writer: no end of file";
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   return bytes_;

@@ -46,6 +46,8 @@ class FifoReader {
   std::size_t chunk_;
   std::chrono::microseconds pause_;
   std::atomic<bool> stop_{false};
+  std::chrono::steady_clock::time_point deadline_{};  // set before stop_
+  bool timed_out_ = false;
   std::string bytes_;
   std::thread thread_;
 };
