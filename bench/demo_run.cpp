@@ -64,9 +64,21 @@ double cpu_seconds(const rusage& u) {
          (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// Starts fbview and returns once it holds the output FIFO open for reading.
 pid_t start_server(const Scratch& s) {
-  return spawn({kBin + "/fbview", "--in", s.in, "--out", s.out, "--once", "--view", "none"}, {},
-               "/dev/null", "");
+  const pid_t pid = spawn({kBin + "/fbview", "--in", s.in, "--out", s.out, "--once", "--view", "none"},
+                          {}, "/dev/null", "");
+  const std::filesystem::path target = std::filesystem::canonical(s.out);
+  const std::string fd_dir = "/proc/" + std::to_string(pid) + "/fd";
+  for (int tries = 0; tries < 5000; ++tries) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(fd_dir, ec)) {
+      std::error_code link_ec;
+      if (std::filesystem::read_symlink(entry.path(), link_ec) == target) return pid;
+    }
+    usleep(1000);
+  }
+  return pid;
 }
 
 void BM_FocusSequenceAgainstServer(benchmark::State& state) {

@@ -30,6 +30,12 @@ view=none
 "$bin/fbview" --in "$fifo_dir/imt1i" --out "$fifo_dir/imt1o" --once --view "$view" --pace 50 \
   --png "$out_dir/last-image.png" --sheet "$out_dir/contact-sheet.png" &
 server_pid=$!
+# kivdemo2 writes as soon as it has opened the pair: wait until fbview reads it.
+for _ in $(seq 500); do
+  ls -l "/proc/$server_pid/fd" 2>/dev/null | grep -q "$fifo_dir/imt1o" && break
+  kill -0 "$server_pid" 2>/dev/null || { echo "fbview did not start"; exit 1; }
+  sleep 0.01
+done
 
 status=0
 (cd "$out_dir" && INDEV="$fifo_dir/imt1i" OUTDEV="$fifo_dir/imt1o" "$bin/kivdemo2") || status=$?

@@ -85,6 +85,22 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+bool wait_until_open(int pid, const std::string& path, double seconds) {
+  namespace fs = std::filesystem;
+  const fs::path target = fs::weakly_canonical(path);
+  const fs::path fd_dir = "/proc/" + std::to_string(pid) + "/fd";
+  const double deadline = now_seconds() + seconds;
+  while (now_seconds() < deadline) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(fd_dir, ec)) {
+      std::error_code link_ec;
+      if (fs::read_symlink(entry.path(), link_ec) == target) return true;
+    }
+    usleep(2000);
+  }
+  return false;
+}
+
 std::string read_file(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   std::ostringstream s;

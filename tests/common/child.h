@@ -52,6 +52,11 @@ class TempDir {
   std::string path_;
 };
 
+// Waits until process `pid` holds `path` open (seen through /proc), at most
+// `seconds`; false when it never does. Used to start a client only once the
+// display server reads its FIFO.
+bool wait_until_open(int pid, const std::string& path, double seconds = 5.0);
+
 std::string read_file(const std::string& path);
 void write_file(const std::string& path, const std::string& text);
 bool file_exists(const std::string& path);

@@ -58,6 +58,8 @@ struct Rig {
   std::pair<ChildResult, ChildResult> run_pair(const std::string& answer,
                                                std::vector<std::string> server_args = {}) const {
     auto server_child = testing_support::start_child(server(std::move(server_args)), dir.path());
+    // The client's writes need a reader: start it once the server reads the FIFO.
+    EXPECT_TRUE(testing_support::wait_until_open(server_child.pid, out));
     auto client_result = testing_support::run_child(client(answer), dir.path());
     auto server_result = testing_support::wait_child(server_child);
     return {client_result, server_result};
@@ -143,6 +145,16 @@ TEST(FocusSequence, NegativeDelayDoesNotWait) {
   auto [client, server] = rig.run_pair("-5\n");
   EXPECT_EQ(client.exit_status, 0) << client.err.substr(0, 300);
   EXPECT_EQ(server.exit_status, 0) << server.err.substr(0, 300);
+  EXPECT_LT(client.user_seconds + client.system_seconds, 0.5);
+}
+
+TEST(FocusSequence, ServerPaceHoldsTheClientWithoutSpinning) {
+  Rig rig;
+  auto [client, server] = rig.run_pair("\n", {"--pace", "20"});
+  EXPECT_EQ(client.exit_status, 0) << client.err.substr(0, 300);
+  EXPECT_EQ(server.exit_status, 0) << server.err.substr(0, 300);
+  // 96 loads held 20 ms each, while the client blocks in its writes.
+  EXPECT_GE(server.wall_seconds, 1.9);
   EXPECT_LT(client.user_seconds + client.system_seconds, 0.5);
 }
 
