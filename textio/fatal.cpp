@@ -38,10 +38,8 @@ std::string_view short_path(const char* file) {
   return path;
 }
 
-}  // namespace
-
-void fatal(Status status, const Subject& subject, std::source_location where) {
-  registry().flush_all();
+void print_diagnostic(Status status, const Subject& subject, const char* where_file,
+                      unsigned where_line) {
   std::FILE* err = stderr;
   char unit_text[48];
   if (subject.internal) {
@@ -66,11 +64,31 @@ void fatal(Status status, const Subject& subject, std::source_location where) {
   } else {
     std::fprintf(err, "  unit not connected\n");
   }
-  const std::string_view path = short_path(where.file_name());
-  std::fprintf(err, "  statement at %.*s:%u\n", static_cast<int>(path.size()), path.data(),
-               static_cast<unsigned>(where.line()));
+  if (where_file != nullptr) {
+    const std::string_view path = short_path(where_file);
+    std::fprintf(err, "  statement at %.*s:%u\n", static_cast<int>(path.size()), path.data(),
+                 where_line);
+  } else {
+    std::fprintf(err, "  at the end of the run\n");
+  }
   std::fflush(err);
+}
+
+}  // namespace
+
+void fatal(Status status, const Subject& subject, std::source_location where) {
+  registry().flush_all();
+  print_diagnostic(status, subject, where.file_name(), static_cast<unsigned>(where.line()));
   std::exit(1);
+}
+
+void report_failure_at_exit(Status status, int unit, std::string_view file) {
+  Subject subject;
+  subject.operation = Operation::Close;
+  subject.unit = unit;
+  subject.file = file;
+  print_diagnostic(status, subject, nullptr, 0);
+  std::_Exit(1);
 }
 
 IoStatus conclude(Status status, Handling handling, const Subject& subject,

@@ -9,7 +9,15 @@
 namespace textio::detail {
 namespace {
 
-void close_all_at_exit() { registry().close_all(); }
+// The normal end: every connected file is closed and kept. A failure found
+// only now (a full disk, a closed standard output) still ends the run with
+// the diagnostic and status 1, so no loss of output goes unnoticed.
+void close_all_at_exit() {
+  int unit = 0;
+  std::string name;
+  const Status s = registry().close_all(&unit, &name);
+  if (!s.ok()) report_failure_at_exit(s, unit, name);
+}
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
@@ -96,7 +104,7 @@ Status Registry::open(int number, std::string_view file_name, OpenStatus status,
   if (status == OpenStatus::Unknown) flags |= O_CREAT;
   int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0666);
   bool writable = true;
-  if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EISDIR)) {
+  if (fd < 0 && (errno == EACCES || errno == EROFS)) {
     const int first_error = errno;
     fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     writable = false;
@@ -116,13 +124,17 @@ Status Registry::open(int number, std::string_view file_name, OpenStatus status,
     ::close(fd);
     return system_error(e);
   }
+  // Only regular files are cut; devices and pipes cannot be.
+  struct stat info {};
+  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   auto u = std::make_unique<Unit>();
   u->number = number;
   u->name = path;
   u->file = file;
+  u->regular = regular;
   u->can_read = true;
   u->can_write = writable;
-  u->cut_pending = writable;
+  u->cut_pending = writable && regular;
   unit = u.get();
   units_.push_back(std::move(u));
   return {};
@@ -157,7 +169,7 @@ Status Registry::rewind(int number) {
   u->last = Unit::Last::None;
   u->at_end = false;
   u->last_record = 0;
-  u->cut_pending = u->can_write;
+  u->cut_pending = u->can_write && u->regular;
   return {};
 }
 
@@ -219,7 +231,7 @@ Status Registry::read_record(Unit& unit, std::string_view& record) {
     if (!unit.standard) unit.at_end = true;
     return failure(kReadPastEndOfFile);
   }
-  if (!unit.standard && unit.can_write) unit.cut_pending = true;
+  if (!unit.standard && unit.can_write && unit.regular) unit.cut_pending = true;
   ++unit.last_record;
   record = input_buffer_;
   return {};
@@ -229,16 +241,25 @@ void Registry::flush_all() {
   for (auto& u : units_) std::fflush(u->file);
 }
 
-void Registry::close_all() {
-  std::fflush(stdout);
+Status Registry::close_all(int* failed_unit, std::string* failed_name) {
+  Status first;
+  auto note = [&](const Unit& u, int error_number) {
+    if (!first.ok()) return;
+    first = system_error(error_number != 0 ? error_number : EIO);
+    if (failed_unit != nullptr) *failed_unit = u.number;
+    if (failed_name != nullptr) *failed_name = u.name;
+  };
   for (auto it = units_.begin(); it != units_.end();) {
-    if ((*it)->standard) {
+    Unit& u = **it;
+    if (u.standard) {
+      if (std::fflush(u.file) != 0 || std::ferror(u.file)) note(u, errno);
       ++it;
       continue;
     }
-    std::fclose((*it)->file);
+    if (std::fclose(u.file) != 0) note(u, errno);
     it = units_.erase(it);
   }
+  return first;
 }
 
 }  // namespace textio::detail

@@ -17,6 +17,7 @@ struct Unit {
   std::string name;  // the file name, or "stdin", "stdout", "stderr"
   std::FILE* file = nullptr;
   bool standard = false;  // units 0, 5 and 6: connected for the whole run
+  bool regular = false;   // a regular file (not a device or a pipe)
   bool can_read = false;
   bool can_write = false;
   // The next write first cuts the file off at the current position (after an
@@ -51,7 +52,9 @@ class Registry {
   Status read_record(Unit& unit, std::string_view& record);
 
   void flush_all();
-  void close_all();
+  // Closes and keeps every connected file and flushes the standard units;
+  // returns the first failure and, when asked, the unit and file it hit.
+  Status close_all(int* failed_unit = nullptr, std::string* failed_name = nullptr);
 
   int last_system_error() const { return last_system_error_; }
   void set_observer(RecordObserver observer) { observer_ = observer; }
@@ -70,5 +73,9 @@ class Registry {
 };
 
 Registry& registry();
+
+// Prints the diagnostic of a failure met while the run is already ending and
+// ends the process at once with status 1 (defined with the fatal diagnostic).
+[[noreturn]] void report_failure_at_exit(Status status, int unit, std::string_view file);
 
 }  // namespace textio::detail

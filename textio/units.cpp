@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "textio/fatal.h"
 #include "textio/registry.h"
@@ -83,7 +84,11 @@ void stop_run() {
     std::fputs("STOP\n", stderr);
     std::fflush(stderr);
   }
-  registry.close_all();
+  int unit = 0;
+  std::string name;
+  if (const Status s = registry.close_all(&unit, &name); !s.ok()) {
+    detail::report_failure_at_exit(s, unit, name);
+  }
   std::exit(0);
 }
 

@@ -139,6 +139,16 @@ int scenario(const std::string& name) {
     textio::unit_write(6, Format("A"), {item(text)});
     return 0;
   }
+  if (name == "open_directory") {
+    textio::unit_open(33, ".", "UNKNOWN");
+    return 0;
+  }
+  if (name == "full_device") {
+    // The write is buffered; the failure shows when the run ends.
+    textio::unit_open(34, "/dev/full", "UNKNOWN");
+    textio::unit_write(34, Format("'lost?'"), {});
+    return 0;
+  }
   if (name == "many_records") {
     for (std::int32_t i = 0; i < 5000; ++i) textio::unit_write(6, Format("I5"), {item(i)});
     return 0;

@@ -183,6 +183,35 @@ TEST(Units, ReadFailuresAreFatal) {
   }
 }
 
+// Failures of the operating system carry its error text and number.
+TEST(Units, SystemErrorsAreFatal) {
+  struct Row {
+    std::string command;
+    const char* message;
+  };
+  const Row rows[] = {
+      {std::string(TEXTIO_CHILD) + " open_directory",
+       "kiv i/o error 21: OPEN, unit 33: Is a directory: error code returned by host stdio\n"
+       "  file \".\", formatted, sequential, last record 0\n  statement at "},
+      {std::string(TEXTIO_CHILD) + " full_device",
+       "kiv i/o error 28: CLOSE, unit 34: No space left on device: error code returned by host "
+       "stdio\n  file \"/dev/full\""},
+      {std::string(TEXTIO_CHILD) + " no7 > /dev/full",
+       "kiv i/o error 28: CLOSE, unit 6: No space left on device: error code returned by host "
+       "stdio\n  file \"stdout\""},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    ChildSpec spec;
+    spec.argv = {"/bin/sh", "-c", r.command};
+    spec.env = {"PATH=/usr/bin:/bin"};
+    spec.cwd = dir.path();
+    const ChildResult c = testing_support::run_child(spec, dir.path());
+    EXPECT_EQ(c.exit_status, 1) << r.command;
+    EXPECT_THAT(c.err, HasSubstr(r.message)) << r.command;
+  }
+}
+
 TEST(Units, FileUnitConnectedOnFirstRead) {
   TempDir dir;
   write_file(dir / "fort.11", "a\nb\nc\n");
