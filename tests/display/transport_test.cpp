@@ -339,14 +339,25 @@ TEST(TransportProcess, WriteWithoutReaderDoesNotKill) {
             "(si_write_) can't write\nBroken pipe\n");
 }
 
+// Opens the pair with only descriptors below `limit` allowed; the limit is
+// lifted again afterwards so that the rest of the run is not starved.
+int open_with_descriptor_limit(int limit) {
+  rlimit saved{};
+  ::getrlimit(RLIMIT_NOFILE, &saved);
+  rlimit low = saved;
+  low.rlim_cur = static_cast<rlim_t>(limit);
+  if (::setrlimit(RLIMIT_NOFILE, &low) != 0) return 11;
+  const int status = si_open_namedpipe();
+  ::setrlimit(RLIMIT_NOFILE, &saved);
+  return status;
+}
+
 // The descriptor limit makes the second open fail: the temporary read
 // descriptor stays in si_datain, si_dataout is -1.
 DISPLAY_CHILD(second_open_fails) {
   const int lowest = ::dup(0);
   ::close(lowest);
-  rlimit limit{static_cast<rlim_t>(lowest + 1), static_cast<rlim_t>(lowest + 1)};
-  if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) return 11;
-  const int status = si_open_namedpipe();
+  const int status = open_with_descriptor_limit(lowest + 1);
   std::printf("%d %d %d\n", status, fifo_descriptors().si_datain == lowest ? 1 : 0,
               fifo_descriptors().si_dataout);
   return 0;
@@ -355,9 +366,7 @@ DISPLAY_CHILD(second_open_fails) {
 DISPLAY_CHILD(first_open_fails) {
   const int lowest = ::dup(0);
   ::close(lowest);
-  rlimit limit{static_cast<rlim_t>(lowest), static_cast<rlim_t>(lowest)};
-  if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) return 11;
-  const int status = si_open_namedpipe();
+  const int status = open_with_descriptor_limit(lowest);
   std::printf("%d %d %d\n", status, fifo_descriptors().si_datain, fifo_descriptors().si_dataout);
   return 0;
 }
