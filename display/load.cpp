@@ -19,18 +19,41 @@ constexpr std::int32_t kPixelTid = 0x7200;
 constexpr std::int32_t kCoordFlag = 0x8000;
 constexpr float kOneOver199 = 0.0050251256f;
 
-// Pixel value 0 to 200 of one data value, as the byte that goes on the wire:
-// the value is held as a 16-bit integer and byte `byte_index` of its memory
-// form is sent.
+// Pixel value 0 to 200 of one data value: q = (v - low) / step, rounded to
+// the nearest integer with halves away from zero (block transfer) or
+// truncated toward zero (line transfer), then clamped to 0 to 200. q is
+// clamped as a real first, so NaN (-> 0), infinities and huge values never
+// reach a conversion; within 0 to 201 truncation plus the exact fraction
+// q - trunc(q) gives the rounding without a library call.
 template <bool kRound>
-inline char pixel_byte(float v, float low, float step, int byte_index) {
+inline std::int32_t pixel_value(float v, float low, float step) {
   const float q = (v - low) / step;
-  const float r = kRound ? std::round(q) : std::trunc(q);  // round: halves away from zero
-  // Compared as reals first, so huge values and NaN never reach a conversion.
-  const std::int16_t p = r >= 200.0f ? 200 : (r > 0.0f ? static_cast<std::int16_t>(r) : 0);
+  const float c = std::min(std::max(0.0f, q), 201.0f);  // max(0, NaN) is 0
+  std::int32_t t = static_cast<std::int32_t>(c);
+  if (kRound) t += static_cast<std::int32_t>((c - static_cast<float>(t)) >= 0.5f);
+  return std::min(t, 200);
+}
+
+// The byte that goes on the wire: the pixel value is held as a 16-bit
+// integer and byte `byte_index` of its memory form is sent. Values 0 to 200
+// live in the low-order byte; the other byte is always 0.
+bool sends_low_order_byte(int byte_index) {
+  const std::int16_t probe = 1;
   char bytes[2];
-  std::memcpy(bytes, &p, 2);
-  return bytes[byte_index];
+  std::memcpy(bytes, &probe, 2);
+  return bytes[byte_index] == 1;
+}
+
+template <bool kRound>
+inline void convert_row(const float* src, char* dst, std::int64_t columns, float low, float step,
+                        bool low_byte) {
+  if (!low_byte) {
+    std::memset(dst, 0, static_cast<std::size_t>(columns));
+    return;
+  }
+  for (std::int64_t i = 0; i < columns; ++i) {
+    dst[i] = static_cast<char>(static_cast<unsigned char>(pixel_value<kRound>(src[i], low, step)));
+  }
 }
 
 // Image rows k_first..k_last and columns i_first..i_last (from 1) that land
@@ -42,7 +65,7 @@ struct Visible {
 
 template <bool kRound>
 void block_transfer(std::span<const float> image, std::int64_t width, std::int64_t x,
-                    std::int64_t y, const Visible& v, float low, float step, int byte_index) {
+                    std::int64_t y, const Visible& v, float low, float step, bool low_byte) {
   auto& i2 = display_state().integer2;
   const std::int64_t fb_width = i2.fb_width;
   char* packet = i2.packet.data();
@@ -61,9 +84,7 @@ void block_transfer(std::span<const float> image, std::int64_t width, std::int64
     for (std::int64_t k = first; k <= last; ++k) {
       const float* src = image.data() + (k - 1) * width + (v.i_first - 1);
       char* dst = packet + (v.i_first - 1) + x + (last - k) * fb_width;
-      for (std::int64_t i = 0; i < columns; ++i) {
-        dst[i] = pixel_byte<kRound>(src[i], low, step, byte_index);
-      }
+      convert_row<kRound>(src, dst, columns, low, step, low_byte);
     }
     detail::send_data(static_cast<std::int32_t>(count));
     first += per;
@@ -73,7 +94,7 @@ void block_transfer(std::span<const float> image, std::int64_t width, std::int64
 
 template <bool kRound>
 void line_transfer(std::span<const float> image, std::int64_t width, std::int64_t x,
-                   std::int64_t y, const Visible& v, float low, float step, int byte_index) {
+                   std::int64_t y, const Visible& v, float low, float step, bool low_byte) {
   char* packet = display_state().integer2.packet.data();
   const std::int64_t top = y + 1;
   const std::int64_t columns = v.i_last - v.i_first + 1;
@@ -83,9 +104,7 @@ void line_transfer(std::span<const float> image, std::int64_t width, std::int64_
                         static_cast<std::int32_t>(first_column | kCoordFlag),
                         static_cast<std::int32_t>((top - k) | kCoordFlag), 1, 255);
     const float* src = image.data() + (k - 1) * width + (v.i_first - 1);
-    for (std::int64_t i = 0; i < columns; ++i) {
-      packet[i] = pixel_byte<kRound>(src[i], low, step, byte_index);
-    }
+    convert_row<kRound>(src, packet, columns, low, step, low_byte);
     detail::send_data(static_cast<std::int32_t>(columns));
   }
 }
@@ -194,11 +213,11 @@ void kivload(std::span<const float> image, std::int32_t width, std::int32_t heig
   }
   if (v.empty()) return;
 
-  const int byte_index = state.sys_endian == 'L' ? 0 : 1;
+  const bool low_byte = sends_low_order_byte(state.sys_endian == 'L' ? 0 : 1);
   if (mode == 0) {
-    block_transfer<true>(image, width, x, y, v, low, step, byte_index);
+    block_transfer<true>(image, width, x, y, v, low, step, low_byte);
   } else {
-    line_transfer<false>(image, width, x, y, v, low, step, byte_index);
+    line_transfer<false>(image, width, x, y, v, low, step, low_byte);
   }
 }
 
