@@ -76,7 +76,7 @@ void print_diagnostic(Status status, const Subject& subject, const char* where_f
 
 }  // namespace
 
-void fatal(Status status, const Subject& subject, std::source_location where) {
+void fatal(Status status, const Subject& subject, StatementPosition where) {
   registry().flush_all();
   print_diagnostic(status, subject, where.file_name(), static_cast<unsigned>(where.line()));
   std::exit(1);
@@ -92,7 +92,7 @@ void report_failure_at_exit(Status status, int unit, std::string_view file) {
 }
 
 IoStatus conclude(Status status, Handling handling, const Subject& subject,
-                  std::source_location where) {
+                  StatementPosition where) {
   if (status.ok()) return IoStatus::Done;
   if (handling == Handling::EndOfFile && status.end_of_file()) return IoStatus::EndOfFile;
   if (handling == Handling::Errors) return IoStatus::Failed;

@@ -1,7 +1,7 @@
 #pragma once
 // The end of a statement: the failure is handed back to a caller that asked
 // to handle it, or ends the run with a diagnostic on standard error.
-#include <source_location>
+#include "textio/position.h"
 #include <string_view>
 
 #include "textio/errors.h"
@@ -20,10 +20,10 @@ struct Subject {
   long last_record = 0;
 };
 
-[[noreturn]] void fatal(Status status, const Subject& subject, std::source_location where);
+[[noreturn]] void fatal(Status status, const Subject& subject, StatementPosition where);
 
 // Done for success; EndOfFile or Failed when the handling asks for it; else fatal.
 IoStatus conclude(Status status, Handling handling, const Subject& subject,
-                  std::source_location where);
+                  StatementPosition where);
 
 }  // namespace textio::detail

@@ -73,7 +73,7 @@ Subject internal_subject(Operation op) {
 }  // namespace
 
 void unit_write(int unit, const Format& format, std::span<const Item> items,
-                std::source_location where) {
+                StatementPosition where) {
   detail::Registry& registry = detail::registry();
   detail::Unit* u = nullptr;
   if (Status s = registry.use(unit, true, u); !s.ok()) {
@@ -88,7 +88,7 @@ void unit_write(int unit, const Format& format, std::span<const Item> items,
 }
 
 IoStatus unit_read(int unit, const Format& format, std::span<const Item> items, Handling handling,
-                   std::source_location where) {
+                   StatementPosition where) {
   detail::Registry& registry = detail::registry();
   detail::Unit* u = nullptr;
   Status s = registry.use(unit, false, u);
@@ -103,7 +103,7 @@ IoStatus unit_read(int unit, const Format& format, std::span<const Item> items, 
 }
 
 void internal_write(std::span<char> variable, const Format& format, std::span<const Item> items,
-                    std::source_location where) {
+                    StatementPosition where) {
   detail::OutRecord record(variable);
   InternalSink sink;
   bool dollar = false;
@@ -112,7 +112,7 @@ void internal_write(std::span<char> variable, const Format& format, std::span<co
 }
 
 void internal_read(std::string_view variable, const Format& format, std::span<const Item> items,
-                   std::source_location where) {
+                   StatementPosition where) {
   InternalSource source;
   const Status s = detail::run_read(format, items, variable, source);
   if (!s.ok()) detail::fatal(s, internal_subject(Operation::Read), where);

@@ -1,7 +1,7 @@
 #pragma once
 // Formatted statements on units and on internal records (character variables).
 #include <initializer_list>
-#include <source_location>
+#include "textio/position.h"
 #include <span>
 #include <string_view>
 
@@ -22,37 +22,37 @@ enum class IoStatus : std::uint8_t { Done, Failed, EndOfFile };
 // Edits the items into one or more records on `unit`. Each record ends with a
 // line feed unless $ was met in the statement.
 void unit_write(int unit, const Format& format, std::span<const Item> items,
-                std::source_location where = std::source_location::current());
+                StatementPosition where = StatementPosition::current());
 inline void unit_write(int unit, const Format& format, std::initializer_list<Item> items,
-                       std::source_location where = std::source_location::current()) {
+                       StatementPosition where = StatementPosition::current()) {
   unit_write(unit, format, std::span<const Item>(items.begin(), items.size()), where);
 }
 
 // Reads a new record (and further records while items remain) and fills the items.
 IoStatus unit_read(int unit, const Format& format, std::span<const Item> items,
                    Handling handling = Handling::None,
-                   std::source_location where = std::source_location::current());
+                   StatementPosition where = StatementPosition::current());
 inline IoStatus unit_read(int unit, const Format& format, std::initializer_list<Item> items,
                           Handling handling = Handling::None,
-                          std::source_location where = std::source_location::current()) {
+                          StatementPosition where = StatementPosition::current()) {
   return unit_read(unit, format, std::span<const Item>(items.begin(), items.size()), handling,
                    where);
 }
 
 // The character variable is the one record. Allocates nothing.
 void internal_write(std::span<char> variable, const Format& format, std::span<const Item> items,
-                    std::source_location where = std::source_location::current());
+                    StatementPosition where = StatementPosition::current());
 inline void internal_write(std::span<char> variable, const Format& format,
                            std::initializer_list<Item> items,
-                           std::source_location where = std::source_location::current()) {
+                           StatementPosition where = StatementPosition::current()) {
   internal_write(variable, format, std::span<const Item>(items.begin(), items.size()), where);
 }
 
 void internal_read(std::string_view variable, const Format& format, std::span<const Item> items,
-                   std::source_location where = std::source_location::current());
+                   StatementPosition where = StatementPosition::current());
 inline void internal_read(std::string_view variable, const Format& format,
                           std::initializer_list<Item> items,
-                          std::source_location where = std::source_location::current()) {
+                          StatementPosition where = StatementPosition::current()) {
   internal_read(variable, format, std::span<const Item>(items.begin(), items.size()), where);
 }
 

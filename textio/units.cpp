@@ -46,7 +46,7 @@ detail::Subject subject(Operation op, int unit, std::string_view file) {
 }  // namespace
 
 IoStatus unit_open(int unit, std::string_view file_name, std::string_view status,
-                   Handling handling, std::source_location where) {
+                   Handling handling, StatementPosition where) {
   const auto open_status = equal_ignoring_case(trim(status), "OLD") ? detail::OpenStatus::Old
                                                                     : detail::OpenStatus::Unknown;
   detail::Unit* u = nullptr;
@@ -54,7 +54,7 @@ IoStatus unit_open(int unit, std::string_view file_name, std::string_view status
   return detail::conclude(s, handling, subject(Operation::Open, unit, trim(file_name)), where);
 }
 
-void unit_close(int unit, std::string_view disposition, std::source_location where) {
+void unit_close(int unit, std::string_view disposition, StatementPosition where) {
   const bool remove = equal_ignoring_case(trim(disposition), "DELETE");
   const detail::Subject about = subject(Operation::Close, unit, {});
   const std::string file(about.file);  // the unit's record goes away on close
@@ -66,7 +66,7 @@ void unit_close(int unit, std::string_view disposition, std::source_location whe
   }
 }
 
-void unit_rewind(int unit, std::source_location where) {
+void unit_rewind(int unit, StatementPosition where) {
   const Status s = detail::registry().rewind(unit);
   if (!s.ok()) detail::fatal(s, subject(Operation::Rewind, unit, {}), where);
 }

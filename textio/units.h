@@ -9,11 +9,11 @@ namespace textio {
 // status "UNKNOWN" or "OLD"; blanks around the name are ignored.
 IoStatus unit_open(int unit, std::string_view file_name, std::string_view status,
                    Handling handling = Handling::None,
-                   std::source_location where = std::source_location::current());
+                   StatementPosition where = StatementPosition::current());
 // disposition "KEEP", "DELETE" or empty (keep).
 void unit_close(int unit, std::string_view disposition = {},
-                std::source_location where = std::source_location::current());
-void unit_rewind(int unit, std::source_location where = std::source_location::current());
+                StatementPosition where = StatementPosition::current());
+void unit_rewind(int unit, StatementPosition where = StatementPosition::current());
 // The operating system's error number left by the last failed system call.
 int system_error_number();
 // Flushes standard output and every connected file (called before any exit).

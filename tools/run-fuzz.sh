@@ -19,9 +19,6 @@ if [ -z "$cc" ] || [ -z "$cxx" ]; then
 fi
 
 instrument="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer"
-# clang 14 with this machine's standard library has no std::source_location,
-# which the text facility's statements take; a small stand-in is forced in.
-instrument="$instrument -include $root/tests/input/fuzz_source_location.h"
 CC="$cc" CXX="$cxx" cmake -S "$root" -B "$build" -DKIV_FUZZ=ON -DKIV_BENCH=OFF -DKIV_SANITIZE=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_FLAGS="$instrument" -DCMAKE_CXX_FLAGS="$instrument" >/dev/null
 
