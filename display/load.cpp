@@ -7,6 +7,7 @@
 
 #include "diag/diag.h"
 #include "display/kiv.h"
+#include "display/pixels.h"
 #include "display/send.h"
 #include "textio/format.h"
 #include "textio/io.h"
@@ -18,21 +19,6 @@ namespace {
 constexpr std::int32_t kPixelTid = 0x7200;
 constexpr std::int32_t kCoordFlag = 0x8000;
 constexpr float kOneOver199 = 0.0050251256f;
-
-// Pixel value 0 to 200 of one data value: q = (v - low) / step, rounded to
-// the nearest integer with halves away from zero (block transfer) or
-// truncated toward zero (line transfer), then clamped to 0 to 200. q is
-// clamped as a real first, so NaN (-> 0), infinities and huge values never
-// reach a conversion; within 0 to 201 truncation plus the exact fraction
-// q - trunc(q) gives the rounding without a library call.
-template <bool kRound>
-inline std::int32_t pixel_value(float v, float low, float step) {
-  const float q = (v - low) / step;
-  const float c = std::min(std::max(0.0f, q), 201.0f);  // max(0, NaN) is 0
-  std::int32_t t = static_cast<std::int32_t>(c);
-  if (kRound) t += static_cast<std::int32_t>((c - static_cast<float>(t)) >= 0.5f);
-  return std::min(t, 200);
-}
 
 // The byte that goes on the wire: the pixel value is held as a 16-bit
 // integer and byte `byte_index` of its memory form is sent. Values 0 to 200
@@ -51,9 +37,8 @@ inline void convert_row(const float* src, char* dst, std::int64_t columns, float
     std::memset(dst, 0, static_cast<std::size_t>(columns));
     return;
   }
-  for (std::int64_t i = 0; i < columns; ++i) {
-    dst[i] = static_cast<char>(static_cast<unsigned char>(pixel_value<kRound>(src[i], low, step)));
-  }
+  detail::pixel_row(src, reinterpret_cast<unsigned char*>(dst), static_cast<std::size_t>(columns),
+                    low, step, kRound);
 }
 
 // Image rows k_first..k_last and columns i_first..i_last (from 1) that land
