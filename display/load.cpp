@@ -119,7 +119,7 @@ void kivload(std::span<const float> image, std::int32_t width, std::int32_t heig
   i2.frame_height[f] = detail::word(height);
   auto& slot = state.titles[f];
   slot.fill(' ');
-  std::memcpy(slot.data(), title.data(), std::min(title.size(), kTitleLength));
+  if (!title.empty()) std::memcpy(slot.data(), title.data(), std::min(title.size(), kTitleLength));
 
   // Placement: the last clamp of each coordinate wins, so an image that does
   // not fit ends with x below 0 or y above the top line. Worked in 64 bits so

@@ -1,5 +1,6 @@
 // Image loading: the world-coordinate record, pixel packets, placement,
 // scaling and the cases where the image does not fit.
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -450,6 +451,24 @@ TEST(Load, FindsTheByteOrderItself) {
   const auto packets = wire.packets();
   ASSERT_EQ(packets.size(), 2u);
   EXPECT_EQ(packets[1].data.substr(0, 3), std::string("\x01\xC7\x00", 3));
+}
+
+// The byte sent is the first of the 16-bit value's memory form only when the
+// host is known to be little-endian, else the second: with an unknown order
+// a little-endian host sends the high-order byte, always 0.
+TEST(Load, UnknownByteOrderSendsTheSecondByte) {
+  const bool little = std::endian::native == std::endian::little;
+  for (char order : {'L', 'B', 'U'}) {
+    Wire wire;
+    display_state().sys_endian = order;
+    const float image[2] = {1.0f, 199.0f};
+    kivload(image, 2, 1, 0, 0, 0.0f, 199.0f, "e", 1, 0);
+    const auto packets = wire.packets();
+    ASSERT_EQ(packets.size(), 2u);
+    const bool low_byte = (order == 'L') == little;
+    EXPECT_EQ(packets[1].data.substr(0, 2), low_byte ? std::string("\x01\xC7", 2) : std::string(2, '\0'))
+        << order;
+  }
 }
 
 // Loads keep the frame's slot; cur_frame follows the latest load.
