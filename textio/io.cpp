@@ -51,10 +51,14 @@ class UnitSource final : public detail::RecordSource {
   detail::Unit& unit_;
 };
 
-Subject unit_subject(Operation op, int number, const detail::Unit* unit) {
+// `fallback` names the file when the unit could not be connected (the
+// fort.N of a first use), so the diagnostic always shows a file name.
+Subject unit_subject(Operation op, int number, const detail::Unit* unit,
+                     std::string_view fallback = {}) {
   Subject s;
   s.operation = op;
   s.unit = number;
+  s.file = fallback;
   if (unit != nullptr) {
     s.file = unit->name;
     s.last_record = unit->last_record;
@@ -77,7 +81,8 @@ void unit_write(int unit, const Format& format, std::span<const Item> items,
   detail::Registry& registry = detail::registry();
   detail::Unit* u = nullptr;
   if (Status s = registry.use(unit, true, u); !s.ok()) {
-    detail::fatal(s, unit_subject(Operation::Write, unit, u), where);
+    const detail::FirstUseName name = detail::first_use_name(unit);
+    detail::fatal(s, unit_subject(Operation::Write, unit, u, name.data()), where);
   }
   detail::OutRecord record(registry.output_buffer);
   UnitSink sink(registry, *u);
@@ -99,7 +104,9 @@ IoStatus unit_read(int unit, const Format& format, std::span<const Item> items, 
     UnitSource source(registry, *u);
     s = detail::run_read(format, items, record, source);
   }
-  return detail::conclude(s, handling, unit_subject(Operation::Read, unit, u), where);
+  if (s.ok()) return IoStatus::Done;
+  const detail::FirstUseName name = detail::first_use_name(unit);
+  return detail::conclude(s, handling, unit_subject(Operation::Read, unit, u, name.data()), where);
 }
 
 void internal_write(std::span<char> variable, const Format& format, std::span<const Item> items,

@@ -77,12 +77,17 @@ Unit* Registry::holder_of(std::string_view name) {
   return nullptr;
 }
 
+FirstUseName first_use_name(int number) {
+  FirstUseName name{};
+  std::snprintf(name.text, sizeof name.text, "fort.%d", number);
+  return name;
+}
+
 Status Registry::use(int number, bool for_write, Unit*& unit) {
   unit = find(number);
   if (unit != nullptr) return {};
-  char name[32];
-  std::snprintf(name, sizeof name, "fort.%d", number);
-  return open(number, name, for_write ? OpenStatus::Unknown : OpenStatus::Old, unit);
+  return open(number, first_use_name(number).data(),
+              for_write ? OpenStatus::Unknown : OpenStatus::Old, unit);
 }
 
 Status Registry::open(int number, std::string_view file_name, OpenStatus status, Unit*& unit) {

@@ -74,6 +74,13 @@ class Registry {
 
 Registry& registry();
 
+// The file name "fort.N" that a unit is connected to on its first use.
+struct FirstUseName {
+  char text[32];
+  const char* data() const { return text; }
+};
+FirstUseName first_use_name(int number);
+
 // Prints the diagnostic of a failure met while the run is already ending and
 // ends the process at once with status 1 (defined with the fatal diagnostic).
 [[noreturn]] void report_failure_at_exit(Status status, int unit, std::string_view file);

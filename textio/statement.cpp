@@ -258,11 +258,14 @@ Status run_write(const Format& format, std::span<const Item> items, OutRecord& r
   ItemCursor cursor(items);
   std::size_t i = 0;
   bool item_used = false;
+  int idle_ends = 0;  // ends of the format reached since an item was last used
   while (true) {
     if (i == list.size()) {
       if (cursor.done()) return {};
-      // Items remain: a new record and a new scan, unless this scan used none.
-      if (!item_used) return failure(kInfiniteFormatScan);
+      // Items remain: a new record and a new scan. The second end of the
+      // format reached without using an item means no item ever will be.
+      idle_ends = item_used ? 0 : idle_ends + 1;
+      if (idle_ends == 2) return failure(kInfiniteFormatScan);
       if (Status s = sink.end_record(record); !s.ok()) return s;
       record.restart();
       i = format.reversion_index();
@@ -315,10 +318,12 @@ Status run_read(const Format& format, std::span<const Item> items, std::string_v
   std::size_t position = 0;
   std::size_t i = 0;
   bool item_used = false;
+  int idle_ends = 0;
   while (true) {
     if (i == list.size()) {
       if (cursor.done()) return {};
-      if (!item_used) return failure(kInfiniteFormatScan);
+      idle_ends = item_used ? 0 : idle_ends + 1;
+      if (idle_ends == 2) return failure(kInfiniteFormatScan);
       if (Status s = source.next_record(record); !s.ok()) return s;
       position = 0;
       i = format.reversion_index();

@@ -149,6 +149,23 @@ int scenario(const std::string& name) {
     textio::unit_write(34, Format("'lost?'"), {});
     return 0;
   }
+  if (name == "scan_literal_only") {
+    // The format uses no item: one full scan and record, then the failure.
+    const std::int32_t one = 1;
+    textio::unit_write(6, Format("'x'"), {item(one)});
+    return 0;
+  }
+  if (name == "scan_reverts_to_literals") {
+    // After the first item the scan restarts at a group without data descriptors.
+    const std::int32_t values[] = {1, 2};
+    textio::unit_write(6, Format("I2,('y')"), {item(std::span<const std::int32_t>(values))});
+    return 0;
+  }
+  if (name == "scan_read_without_items") {
+    std::int32_t n = 0;
+    textio::unit_read(5, Format("1X"), {item(n)});
+    return 0;
+  }
   if (name == "many_records") {
     for (std::int32_t i = 0; i < 5000; ++i) textio::unit_write(6, Format("I5"), {item(i)});
     return 0;

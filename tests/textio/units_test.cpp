@@ -173,7 +173,8 @@ TEST(Units, ReadFailuresAreFatal) {
       {"conversion", "abc\n", "kiv i/o error 231: formatted read, unit 5: error on data "
                               "conversion\n  file \"stdin\", formatted, sequential, last record 1\n"},
       {"read_missing_fort", "", "kiv i/o error 209: formatted read, unit 12: 'OLD' specified for "
-                                "file which does not exist"},
+                                "file which does not exist\n  file \"fort.12\", formatted, "
+                                "sequential, last record 0\n  statement at "},
   };
   for (const auto& r : rows) {
     TempDir dir;
@@ -209,6 +210,35 @@ TEST(Units, SystemErrorsAreFatal) {
     const ChildResult c = testing_support::run_child(spec, dir.path());
     EXPECT_EQ(c.exit_status, 1) << r.command;
     EXPECT_THAT(c.err, HasSubstr(r.message)) << r.command;
+  }
+}
+
+// A scan that reaches the end of the format twice without using an item
+// fails; the record finished before that is written.
+TEST(Units, FormatScanWithoutItems) {
+  struct Row {
+    const char* scenario;
+    const char* input;
+    const char* out;
+    const char* message;
+  };
+  const Row rows[] = {
+      {"scan_literal_only", "", "x\n",
+       "kiv i/o error 246: formatted write, unit 6: infinite format scan for edit descriptor\n"
+       "  file \"stdout\", formatted, sequential, last record 1\n"},
+      {"scan_reverts_to_literals", "", " 1y\ny\n",
+       "kiv i/o error 246: formatted write, unit 6: infinite format scan for edit descriptor\n"
+       "  file \"stdout\", formatted, sequential, last record 2\n"},
+      {"scan_read_without_items", "a\nb\nc\n", "",
+       "kiv i/o error 246: formatted read, unit 5: infinite format scan for edit descriptor\n"
+       "  file \"stdin\", formatted, sequential, last record 2\n"},
+  };
+  for (const auto& r : rows) {
+    TempDir dir;
+    const ChildResult c = run(dir, r.scenario, r.input);
+    EXPECT_EQ(c.exit_status, 1) << r.scenario;
+    EXPECT_EQ(c.out, r.out) << r.scenario;
+    EXPECT_THAT(c.err, HasSubstr(r.message)) << r.scenario;
   }
 }
 
