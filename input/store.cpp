@@ -227,10 +227,13 @@ StoreResult store_numeric(std::span<std::byte> var, std::size_t total, char type
     v = dollar ? static_cast<double>(doval()) : static_cast<double>(doval2());
   }
 
-  // Every range needs its start, end and (for kind 2) step among the values.
+  // A range that storing reaches (its start among the values) needs its end
+  // and, for kind 2, its step among the values too. A range whose start lies
+  // beyond the last value (the answer "4 5 :", or one cut short by a NUL
+  // character) is never reached and changes nothing.
   for (std::int32_t r = 0; r < ranges; ++r) {
     const RangeEntry& e = state.ranges[static_cast<std::size_t>(r)];
-    if (e.kind != 0 && static_cast<std::int64_t>(e.start) + e.kind > count) {
+    if (e.kind != 0 && e.start <= count && static_cast<std::int64_t>(e.start) + e.kind > count) {
       diag::error(-1, kDoLoopError);
       return StoreResult::AskAgain;
     }

@@ -156,7 +156,14 @@ TEST_F(StoreAnswer, RangeTable) {
       {"1:5:", 'F', 4, 256, {}, "ERROR IN DO-LOOP"},
       {":5", 'F', 4, 256, {}, "ERROR IN DO-LOOP"},
       {"1 :5", 'F', 4, 256, {}, "ERROR IN DO-LOOP"},
-      {"4 5 :", 'F', 4, 256, {}, "ERROR IN DO-LOOP"},
+      // A range whose start lies beyond the last value is never reached:
+      // the values before it are stored as usual.
+      {"4 5 :", 'F', 4, 256, {4, 5}, {}},
+      {"4 5:6 :", 'F', 4, 256, {4, 5, 6}, {}},
+      {":", 'F', 4, 256, {}, {}},
+      {" , : ,", 'I', 4, 8, {}, {}},
+      {std::string("1\0 2:5", 6), 'F', 4, 256, {1}, {}},
+      {std::string("1\0 2:", 5), 'F', 4, 256, {1}, {}},
       // Count limits.
       {"1 2 3", 'F', 4, 3, {1, 2, 3}, {}},
       {"1 2 3 4", 'F', 4, 3, {1, 2, 3}, "NUMBER OF ARRAYELEMENTS EXCEEDED"},
