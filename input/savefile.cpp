@@ -83,6 +83,9 @@ void restr(std::string_view name) {
     return;
   }
   textio::unit_rewind(kSaveUnit);
+  // After the leading blank: the count of characters left, then as many of
+  // them as the line buffer holds (the rest of the buffer blank). A longer
+  // line keeps its start, where its key is.
   static const textio::Format line_format("1X,Q,A");
   auto& line = save_file_state().line;
   for (;;) {
@@ -90,7 +93,7 @@ void restr(std::string_view name) {
     line.fill(' ');
     const textio::IoStatus status =
         textio::unit_read(kSaveUnit, line_format,
-                          {textio::item(count), textio::chars_runtime(line, count)},
+                          {textio::item(count), textio::chars(line)},
                           textio::Handling::EndOfFile);
     if (status == textio::IoStatus::EndOfFile) break;
     const std::size_t length = std::clamp<std::int64_t>(count, 0, static_cast<std::int64_t>(line.size()));

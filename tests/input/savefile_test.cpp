@@ -173,4 +173,18 @@ TEST_F(SaveFile, RestrLineLongerThanTheLineBufferOverflowsTheKeywordBuffer) {
   EXPECT_EQ(input::keyword_store().view().find(')'), std::string_view::npos);
 }
 
+TEST_F(SaveFile, RestrKeepsTheStartOfALineLongerThanTheLineBuffer) {
+  // The key and the first characters of its value reach the keyword buffer;
+  // the end of the line is what is cut off.
+  std::string value;
+  for (int k = 0; value.size() < 5000; ++k) value += std::to_string(k % 10);
+  write_file(path("long.sav"), " H=" + value + "\n");
+  input::strkey("");
+  input::restr("long.sav");
+  EXPECT_EQ(transcript(), " ERROR:  PARAMETER BUFFER HAS OVERFLOWED\n");
+  const std::string_view store = input::keyword_store().view();
+  EXPECT_EQ(store.substr(0, 4), "( H=");
+  EXPECT_EQ(store.substr(4), std::string_view(value).substr(0, input::kKeystoreSize - 4));
+}
+
 }  // namespace
