@@ -42,10 +42,11 @@ inline void convert_row(const float* src, char* dst, std::int64_t columns, float
 }
 
 // Image rows k_first..k_last and columns i_first..i_last (from 1) that land
-// inside the frame buffer; empty when first > last.
+// inside the frame buffer. An image of width 0 or less has columns 1..width:
+// its rows still go out, with no pixel in them.
 struct Visible {
   std::int64_t k_first, k_last, i_first, i_last;
-  bool empty() const { return k_first > k_last || i_first > i_last; }
+  std::int64_t columns() const { return i_last - i_first + 1; }
 };
 
 template <bool kRound>
@@ -59,14 +60,14 @@ void block_transfer(std::span<const float> image, std::int64_t width, std::int64
   std::int64_t per = static_cast<std::int64_t>(kPacketBytes) / fb_width;
   std::int64_t first = v.k_first;
   std::int64_t left = v.k_last - v.k_first + 1;
-  const std::int64_t columns = v.i_last - v.i_first + 1;
+  const std::int64_t columns = v.columns();
   while (left > 0) {
     per = std::min(left, per);
     const std::int64_t count = fb_width * per;
     const std::int64_t last = first + per - 1;
     detail::send_header(kPixelTid, static_cast<std::int32_t>(-count), kPixelPacket, kCoordFlag,
                         static_cast<std::int32_t>((top - last) | kCoordFlag), 1, 255);
-    for (std::int64_t k = first; k <= last; ++k) {
+    for (std::int64_t k = first; columns > 0 && k <= last; ++k) {
       const float* src = image.data() + (k - 1) * width + (v.i_first - 1);
       char* dst = packet + (v.i_first - 1) + x + (last - k) * fb_width;
       convert_row<kRound>(src, dst, columns, low, step, low_byte);
@@ -82,14 +83,16 @@ void line_transfer(std::span<const float> image, std::int64_t width, std::int64_
                    std::int64_t y, const Visible& v, float low, float step, bool low_byte) {
   char* packet = display_state().integer2.packet.data();
   const std::int64_t top = y + 1;
-  const std::int64_t columns = v.i_last - v.i_first + 1;
+  const std::int64_t columns = v.columns();  // 0 or less: headers only
   const std::int64_t first_column = x + v.i_first - 1;
   for (std::int64_t k = v.k_first; k <= v.k_last; ++k) {
     detail::send_header(kPixelTid, static_cast<std::int32_t>(-columns), kPixelPacket,
                         static_cast<std::int32_t>(first_column | kCoordFlag),
                         static_cast<std::int32_t>((top - k) | kCoordFlag), 1, 255);
-    const float* src = image.data() + (k - 1) * width + (v.i_first - 1);
-    convert_row<kRound>(src, packet, columns, low, step, low_byte);
+    if (columns > 0) {
+      const float* src = image.data() + (k - 1) * width + (v.i_first - 1);
+      convert_row<kRound>(src, packet, columns, low, step, low_byte);
+    }
     detail::send_data(static_cast<std::int32_t>(columns));
   }
 }
@@ -108,9 +111,6 @@ void kivload(std::span<const float> image, std::int32_t width, std::int32_t heig
     diag::error(-3, "Frame number must be from 1 to 16;  image not loaded");
     return;
   }
-  // Pixel bytes are picked by the byte order; find it if nobody has yet.
-  if (state.sys_endian == ' ') get_endian();
-
   // Bookkeeping.
   const auto f = static_cast<std::size_t>(frame - 1);
   i4.set_index = 0;
@@ -174,8 +174,8 @@ void kivload(std::span<const float> image, std::int32_t width, std::int32_t heig
   detail::send_data(length);
 
   if (mode != 0 && mode != 1) return;
-  if (width <= 0 || height <= 0) return;
-  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > image.size()) {
+  if (height <= 0) return;
+  if (width > 0 && static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > image.size()) {
     diag::error(-3, "Image smaller than its width and height;  no pixels sent");
     return;
   }
@@ -190,13 +190,19 @@ void kivload(std::span<const float> image, std::int32_t width, std::int32_t heig
   Visible v{};
   v.k_first = std::max<std::int64_t>(1, y + 2 - fb_height);
   v.k_last = std::min<std::int64_t>(height, y + 1);
-  v.i_first = std::max<std::int64_t>(1, 1 - x);
-  v.i_last = std::min<std::int64_t>(width, fb_width - x);
-  if (mode == 1) {
-    // One row per packet must fit the packet buffer.
-    v.i_last = std::min<std::int64_t>(v.i_last, v.i_first + static_cast<std::int64_t>(kPacketBytes) - 1);
+  if (v.k_first > v.k_last) return;
+  if (width > 0) {
+    v.i_first = std::max<std::int64_t>(1, 1 - x);
+    v.i_last = std::min<std::int64_t>(width, fb_width - x);
+    if (mode == 1) {
+      // One row per packet must fit the packet buffer.
+      v.i_last = std::min<std::int64_t>(v.i_last, v.i_first + static_cast<std::int64_t>(kPacketBytes) - 1);
+    }
+    if (v.i_first > v.i_last) return;
+  } else {
+    v.i_first = 1;
+    v.i_last = width;
   }
-  if (v.empty()) return;
 
   const bool low_byte = sends_low_order_byte(state.sys_endian == 'L' ? 0 : 1);
   if (mode == 0) {

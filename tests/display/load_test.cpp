@@ -367,7 +367,6 @@ TEST(Load, OnlyTheRecord) {
   } cases[] = {
       {"height 0", 4, 0, 0, 128, 0, ""},
       {"height 0, line transfer", 4, 0, 1, 128, 0, ""},
-      {"width 0", 0, 4, 0, 128, 0, ""},
       {"mode 2", 4, 4, 2, 128, 16, ""},
       {"mode -1", 4, 4, -1, 128, 16, ""},
       {"image smaller than its size", 4, 4, 0, 128, 15,
@@ -385,6 +384,48 @@ TEST(Load, OnlyTheRecord) {
     const auto packets = wire.packets();
     ASSERT_EQ(packets.size(), 1u) << c.what;
     EXPECT_EQ(packets[0].word(display::kSubunit), 17) << c.what;
+  }
+}
+
+// A width of 0 or less still sends the rows: in block transfer whole
+// frame-buffer lines of zeros (no image column to fill), in line transfer one
+// header per row whose thingct is minus the width and no data.
+TEST(Load, NoColumnsStillSendsTheRows) {
+  struct Case {
+    const char* what;
+    int width, height, mode;
+    W headers;  // thingct and y of each pixel packet
+  } cases[] = {
+      {"width 0, block", 0, 4, 0, {static_cast<std::uint16_t>(-512), 0x8000 | 7}},
+      {"width -3, block", -3, 2, 0, {static_cast<std::uint16_t>(-256), 0x8000 | 9}},
+      {"width 0, block, 70 rows", 0, 70, 0,
+       {static_cast<std::uint16_t>(-8192), 0x8000 | 6, static_cast<std::uint16_t>(-768), 0x8000 | 0}},
+      {"width 0, line", 0, 2, 1, {0, 0x8000 | 10, 0, 0x8000 | 9}},
+      {"width -3, line", -3, 2, 1, {3, 0x8000 | 10, 3, 0x8000 | 9}},
+  };
+  for (const auto& c : cases) {
+    const int line = c.height > 11 ? 69 : 10;
+    Wire wire;
+    display_state().integer2.packet.fill('\x7F');  // left over from an earlier packet
+    StdoutCapture out;
+    kivload({}, c.width, c.height, 0, line, 0.0f, 1.0f, "none", 1, c.mode);
+    EXPECT_EQ(out.text(), "") << c.what;
+    const auto packets = wire.packets();
+    ASSERT_EQ(packets.size(), 1 + c.headers.size() / 2) << c.what;
+    W got;
+    for (std::size_t n = 1; n < packets.size(); ++n) {
+      const auto& p = packets[n];
+      got.push_back(p.word(display::kThingct));
+      got.push_back(p.word(display::kY));
+      EXPECT_EQ(p.word(display::kTid), 0x7200) << c.what;
+      EXPECT_EQ(p.word(display::kSubunit), 1) << c.what;
+      EXPECT_EQ(p.word(display::kX), 0x8000) << c.what;
+      EXPECT_EQ(p.word(display::kZ), 1) << c.what;
+      EXPECT_EQ(p.word(display::kT), 255) << c.what;
+      EXPECT_TRUE(display::checksum_ok(p.header)) << c.what;
+      EXPECT_EQ(p.data, std::string(p.data.size(), '\0')) << c.what;
+    }
+    EXPECT_EQ(got, c.headers) << c.what;
   }
 }
 
@@ -441,33 +482,25 @@ TEST(Load, FrameOutsideTheSlots) {
   }
 }
 
-// A load before anybody asked for the byte order still sends the right bytes.
-TEST(Load, FindsTheByteOrderItself) {
-  Wire wire;
-  display_state().sys_endian = ' ';
-  const float image[2] = {1.0f, 199.0f};
-  kivload(image, 2, 1, 0, 0, 0.0f, 199.0f, "e", 1, 0);
-  EXPECT_NE(display_state().sys_endian, ' ');
-  const auto packets = wire.packets();
-  ASSERT_EQ(packets.size(), 2u);
-  EXPECT_EQ(packets[1].data.substr(0, 3), std::string("\x01\xC7\x00", 3));
-}
-
 // The byte sent is the first of the 16-bit value's memory form only when the
-// host is known to be little-endian, else the second: with an unknown order
-// a little-endian host sends the high-order byte, always 0.
-TEST(Load, UnknownByteOrderSendsTheSecondByte) {
+// host is known to be little-endian, else the second: with an unknown order,
+// or before anybody asked for it, a little-endian host sends the high-order
+// byte, always 0. The load itself never asks for the order.
+TEST(Load, ByteSentFollowsTheByteOrderFlag) {
   const bool little = std::endian::native == std::endian::little;
-  for (char order : {'L', 'B', 'U'}) {
+  for (char order : {'L', 'B', 'U', ' '}) {
     Wire wire;
     display_state().sys_endian = order;
     const float image[2] = {1.0f, 199.0f};
+    StdoutCapture out;
     kivload(image, 2, 1, 0, 0, 0.0f, 199.0f, "e", 1, 0);
+    EXPECT_EQ(out.text(), "") << "'" << order << "'";
+    EXPECT_EQ(display_state().sys_endian, order);
     const auto packets = wire.packets();
     ASSERT_EQ(packets.size(), 2u);
     const bool low_byte = (order == 'L') == little;
     EXPECT_EQ(packets[1].data.substr(0, 2), low_byte ? std::string("\x01\xC7", 2) : std::string(2, '\0'))
-        << order;
+        << "'" << order << "'";
   }
 }
 
