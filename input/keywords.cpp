@@ -75,6 +75,9 @@ void addkey(std::string_view text) {
 void getkey(std::string_view key, std::int32_t& n) {
   n = -1;
   const std::string_view store = keyword_store().view();
+  // A store that was never loaded holds no text at all: no key matches it,
+  // not even an empty one (which would otherwise match at its first byte).
+  if (store.find_first_not_of('\0') == std::string_view::npos) return;
   // All positions below are 0-based indexes into the store.
   const std::size_t p = store.find(key);
   if (p == std::string_view::npos) return;

@@ -112,6 +112,14 @@ TEST(Dialogue, StoredEmptyValueIsAskedAtTheTerminalEvenInModeTwo) {
   expect_files(d, " P\n K=", " P\n K=4\n", " K=4\n", "K= 4\n");
 }
 
+TEST(Dialogue, EmptyKeywordFindsNothingInANeverLoadedStore) {
+  // The question is asked at the terminal (modes 0, 1, 3) or not at all.
+  Dialogue d = run_dialogue(ask("F", 4, 2, 1, "", "P", "-"), "5\n");
+  expect_files(d, " P\n ", " P\n 5\n", " 5\n", " 5 END\n");
+  d = run_dialogue(ask("I", 4, 2, 2, "", "P", "7 END"), "", {}, true);
+  expect_files(d, " P\n \n          7\n", " P\n \n          7\n", "          7\n", " 7 END\n");
+}
+
 TEST(Dialogue, FailedPresetAnswerIsAskedAgainWithoutCue) {
   const Dialogue d = run_dialogue(std::vector<std::string>{"strkey", "", "addkey", "K=abc"} +
                                       ask("F", 4, 1, 1, "K=", "P", "0"),

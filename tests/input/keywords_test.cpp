@@ -98,6 +98,16 @@ TEST_F(KeywordBuffer, NeverLoadedStore) {
   std::int32_t n = 5;
   getkey("DELAY_TIME=", n);
   EXPECT_EQ(n, -1);
+  // Not even an empty key, nor one of zero bytes, finds anything there.
+  input::bkey().text.fill('#');
+  n = 5;
+  getkey("", n);
+  EXPECT_EQ(n, -1);
+  n = 5;
+  getkey(std::string_view("\0\0", 2), n);
+  EXPECT_EQ(n, -1);
+  EXPECT_EQ(input::bkey().text[0], '#');
+  EXPECT_EQ(input::keyword_store().view(), std::string(input::kKeystoreSize, '\0'));
   // addkey on a store without ')': the earlier content is dropped.
   addkey("A=1");
   EXPECT_EQ(store(), " A=1)");
