@@ -10,8 +10,8 @@
 namespace display {
 
 // Chooses the frame-buffer size (shows the menu and asks under FRAME_BUFFER=
-// when no valid choice is preset; an answer outside 1 to 13 is asked again)
-// and opens the FIFOs.
+// when the choice is 0; an answer outside 1 to 13 is asked again; a preset
+// outside the table leaves the size unchanged) and opens the FIFOs.
 void kivstart();
 
 // Start packet, the first world-coordinate record for the whole frame

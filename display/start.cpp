@@ -52,18 +52,23 @@ void put(char* at, std::string_view text) { std::memcpy(at, text.data(), text.si
 void kivstart() {
   auto& state = display_state();
   std::int32_t& choice = state.integer4.fb_choice;
-  // A preset valid choice asks nothing. Otherwise the menu is shown with 1
-  // as the default, and again after any answer outside 1 to 13, so that the
-  // size is always one of the table's.
-  while (!valid_choice(choice)) {
-    choice = 1;
-    for (std::string_view line : kMenu) diag::message(line);
-    input::usrinp(std::as_writable_bytes(std::span<std::int32_t>(&choice, 1)), 1, "I", 4, 1,
-                  "FRAME_BUFFER=", " ");
-    if (!valid_choice(choice)) diag::error(-1, "Frame buffer choice must be from 1 to 13");
+  // Only a choice of 0 asks: the menu is shown with 1 as the default, and
+  // again after any answer outside 1 to 13, so that an answered size is
+  // always one of the table's. A caller's preset is taken as it is; one
+  // outside the table leaves the size as it was.
+  if (choice == 0) {
+    while (!valid_choice(choice)) {
+      choice = 1;
+      for (std::string_view line : kMenu) diag::message(line);
+      input::usrinp(std::as_writable_bytes(std::span<std::int32_t>(&choice, 1)), 1, "I", 4, 1,
+                    "FRAME_BUFFER=", " ");
+      if (!valid_choice(choice)) diag::error(-1, "Frame buffer choice must be from 1 to 13");
+    }
   }
-  state.integer2.fb_width = kSizes[choice - 1].width;
-  state.integer2.fb_height = kSizes[choice - 1].height;
+  if (valid_choice(choice)) {
+    state.integer2.fb_width = kSizes[choice - 1].width;
+    state.integer2.fb_height = kSizes[choice - 1].height;
+  }
   si_open_namedpipe();
 }
 

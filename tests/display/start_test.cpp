@@ -191,11 +191,17 @@ TEST(Menu, PresetChoiceAsksNothing) {
   EXPECT_EQ(run.result.out, "");
 }
 
-TEST(Menu, PresetOutsideTheTableShowsTheMenu) {
-  const auto run = run_menu("13\n", 1, "99");
-  EXPECT_EQ(run.result.exit_status, 0) << run.result.err;
-  EXPECT_EQ(run.sizes, "13 90 90 open\n");
-  EXPECT_EQ(count_of(run.result.out, kMenu), 1u);
+// Only a choice of 0 asks. Any other preset, inside the table or not, prints
+// and asks nothing; outside the table the size stays as it was (here unset)
+// and the pair is opened all the same.
+TEST(Menu, PresetOutsideTheTableAsksNothing) {
+  for (const char* preset : {"99", "14", "-1"}) {
+    const auto run = run_menu("13\n", 1, preset);
+    EXPECT_EQ(run.result.exit_status, 0) << run.result.err;
+    EXPECT_EQ(run.sizes, std::string(preset) + " 0 0 open\n");
+    EXPECT_EQ(run.result.out, "") << preset;
+    EXPECT_EQ(run.result.err, "") << preset;
+  }
 }
 
 }  // namespace
