@@ -429,6 +429,43 @@ TEST(Load, NoColumnsStillSendsTheRows) {
   }
 }
 
+// The packet buffer after a load: block transfer clears it once per call, so
+// a short last packet leaves the earlier packet's lines behind it; line
+// transfer writes only the row's bytes and leaves the rest as it was.
+TEST(Load, PacketBufferAfterTheLoad) {
+  const float step = step_of(0.0f, 199.0f);
+  {
+    // 70 rows of 4 at column 0: a packet of rows 64..1, then one of rows 70..65.
+    Wire wire;
+    display_state().integer2.packet.fill('\x7F');
+    const auto image = image_of(4, 70, step, pattern);
+    kivload(image, 4, 70, 0, 69, 0.0f, 199.0f, "block", 1, 0);
+    const auto& packet = display_state().integer2.packet;
+    const auto byte = [&](int at) { return static_cast<unsigned char>(packet[static_cast<std::size_t>(at)]); };
+    for (int m = 0; m < 64; ++m) {
+      const int row = m < 6 ? 70 - m : 64 - m;  // first 6 lines from the second packet
+      for (int c = 0; c < 128; ++c) {
+        ASSERT_EQ(byte(m * 128 + c), c < 4 ? pattern(c + 1, row) : 0) << "line " << m << " column " << c;
+      }
+    }
+    wire.bytes();
+  }
+  {
+    Wire wire;
+    display_state().integer2.packet.fill('\x7F');
+    const auto image = image_of(3, 2, step, pattern);
+    kivload(image, 3, 2, 5, 20, 0.0f, 199.0f, "rows", 1, 1);
+    const auto& packet = display_state().integer2.packet;
+    for (int c = 0; c < 3; ++c) {
+      EXPECT_EQ(static_cast<unsigned char>(packet[static_cast<std::size_t>(c)]), pattern(c + 1, 2));
+    }
+    // Past the world-coordinate record ("rows": 4 + 59 bytes) nothing was touched.
+    const std::string rest(packet.data() + 63, 8192 - 63);
+    EXPECT_EQ(rest.find_first_not_of('\x7F'), std::string::npos);
+    wire.bytes();
+  }
+}
+
 // Title length n, record n + 59 bytes.
 TEST(Load, Titles) {
   struct Case {
