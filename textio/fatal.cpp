@@ -58,11 +58,10 @@ void print_diagnostic(Status status, const Subject& subject, const char* where_f
   if (subject.internal) {
     std::fprintf(err, "  internal file, formatted, sequential, last record %ld\n",
                  subject.last_record);
-  } else if (!subject.file.empty()) {
+  } else {
+    // Always the file line; its name is empty only for an OPEN whose name was blank.
     std::fprintf(err, "  file \"%.*s\", formatted, sequential, last record %ld\n",
                  static_cast<int>(subject.file.size()), subject.file.data(), subject.last_record);
-  } else {
-    std::fprintf(err, "  unit not connected\n");
   }
   if (where_file != nullptr) {
     const std::string_view path = short_path(where_file);

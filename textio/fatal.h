@@ -16,7 +16,7 @@ struct Subject {
   Operation operation = Operation::Write;
   int unit = 0;
   bool internal = false;
-  std::string_view file;  // empty: not connected
+  std::string_view file;  // the unit's file; fort.N when a first use failed
   long last_record = 0;
 };
 

@@ -166,6 +166,10 @@ int scenario(const std::string& name) {
     textio::unit_read(5, Format("1X"), {item(n)});
     return 0;
   }
+  if (name == "blank_name_fatal") {
+    textio::unit_open(32, "   ", "UNKNOWN");
+    return 0;
+  }
   if (name == "many_records") {
     for (std::int32_t i = 0; i < 5000; ++i) textio::unit_write(6, Format("I5"), {item(i)});
     return 0;

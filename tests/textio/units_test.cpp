@@ -172,6 +172,8 @@ TEST(Units, ReadFailuresAreFatal) {
                                     "sequential, last record 0\n"},
       {"conversion", "abc\n", "kiv i/o error 231: formatted read, unit 5: error on data "
                               "conversion\n  file \"stdin\", formatted, sequential, last record 1\n"},
+      {"blank_name_fatal", "", "kiv i/o error 211: OPEN, unit 32: invalid file name\n  file \"\", "
+                               "formatted, sequential, last record 0\n  statement at "},
       {"read_missing_fort", "", "kiv i/o error 209: formatted read, unit 12: 'OLD' specified for "
                                 "file which does not exist\n  file \"fort.12\", formatted, "
                                 "sequential, last record 0\n  statement at "},
