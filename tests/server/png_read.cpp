@@ -1,8 +1,6 @@
 #include "png_read.h"
 
-#include <png.h>
-
-#include <cstring>
+#include "tests/common/png_read.h"
 
 namespace fbtest {
 
@@ -17,18 +15,11 @@ int Picture::brightness(int x, int y) const {
 }
 
 bool read_png(const std::string& path, Picture& p) {
-  png_image img;
-  std::memset(&img, 0, sizeof img);
-  img.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&img, path.c_str())) return false;
-  img.format = PNG_FORMAT_RGB;
-  p.width = static_cast<int>(img.width);
-  p.height = static_cast<int>(img.height);
-  p.rgb.resize(PNG_IMAGE_SIZE(img));
-  if (!png_image_finish_read(&img, nullptr, p.rgb.data(), 0, nullptr)) {
-    png_image_free(&img);
-    return false;
-  }
+  testing_support::RgbImage image;
+  if (!testing_support::read_png_rgb(path, image)) return false;
+  p.width = image.width;
+  p.height = image.height;
+  p.rgb = std::move(image.rgb);
   return true;
 }
 
