@@ -18,7 +18,8 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-demo: build
+demo: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target kivdemo2 fbview
 	@bash tools/run-demo.sh $(BUILD)/bin
 
 test: build
