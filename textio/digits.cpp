@@ -1,4 +1,7 @@
-// First-stage digit strings, two ways:
+// First-stage digit strings, three ways:
+//  - the common case: the value scaled by a power of ten with one product
+//    (at most 128 bits, no division) gives its first 18 digits truncated,
+//    from which a string of any count up to 17 is rounded half up exactly;
 //  - exact integer arithmetic in 128 bits, for every value whose significand
 //    times the needed power of ten fits (all single-precision values from
 //    about 1e-15 up, and short doubles): the value scaled by 10^s is split
@@ -56,6 +59,21 @@ int bit_width128(u128 v) {
   const auto high = static_cast<std::uint64_t>(v >> 64);
   if (high != 0) return 64 + std::bit_width(high);
   return std::bit_width(static_cast<std::uint64_t>(v));
+}
+
+constexpr std::uint64_t kTen17 = 100000000000000000u;
+constexpr std::uint64_t kTen18 = 1000000000000000000u;
+
+// Nine digits of v < 10^9 in fixed point: y approximates v / 10^8 from above
+// in 32.32 bits, closely enough (checked for every v below 10^9) that each
+// multiplication of the fraction by 100 brings out the next two digits exactly.
+void write9(std::uint32_t v, char* out) {
+  std::uint64_t y = ((v * std::uint64_t{1441151881}) >> 25) + 1;
+  out[0] = static_cast<char>('0' + (y >> 32));
+  for (int i = 1; i < 9; i += 2) {
+    y = (y & 0xffffffffu) * 100;
+    std::memcpy(out + i, kDigitPairs + 2 * (y >> 32), 2);
+  }
 }
 
 // The exact path; false when the numbers would not fit in 128 bits.
@@ -121,6 +139,69 @@ bool exact_digits(double value, int count, DigitString& out) {
 
 }  // namespace
 
+bool truncated_digits(double value, TruncatedDigits& out) {
+  const auto bits = std::bit_cast<std::uint64_t>(value) & ~(std::uint64_t{1} << 63);
+  const auto biased = static_cast<int>(bits >> 52);
+  std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+  int e = 0;
+  if (biased == 0) {
+    if (m == 0) return false;
+    e = -1074;
+  } else if (biased == 0x7ff) {
+    return false;
+  } else {
+    m |= std::uint64_t{1} << 52;
+    e = biased - 1075;
+  }
+  const int zeros = std::countr_zero(m);
+  m >>= zeros;
+  e += zeros;
+  const int m_bits = std::bit_width(m);
+  // 10^(k-1) <= value < 10^k with k == estimate or estimate + 1, so the value
+  // times 10^(18 - estimate) lies in [10^17, 10^19): below 2^64.
+  const int estimate = (((m_bits - 1 + e) * 78913) >> 18) + 1;
+  const int s = 18 - estimate;
+  if (s < 0) return false;
+  std::uint64_t t = 0;
+  if (e >= 0) {
+    // An integer value, at least 1, so s <= 17 and every factor fits.
+    t = (m << e) * static_cast<std::uint64_t>(kPow10.value[s]);
+  } else {
+    const int q = -e;
+    if (s > 38 || q > 127 || m_bits + kPow10.bits[s] > 128) return false;
+    const u128 scaled = static_cast<u128>(m) * kPow10.value[s];
+    t = static_cast<std::uint64_t>(scaled >> q);  // the truncated scaled value
+  }
+  int k = estimate;
+  if (t >= kTen18) {
+    t /= 10;  // floor(floor(x) / 10) == floor(x / 10)
+    ++k;
+  }
+  if (t < kTen17 || t >= kTen18) return false;  // not reached; kept as a guard
+  const std::uint64_t high = t / 1000000000u;
+  write9(static_cast<std::uint32_t>(high), out.digit);
+  write9(static_cast<std::uint32_t>(t - high * 1000000000u), out.digit + 9);
+  out.k = k;
+  return true;
+}
+
+void first_stage_from_truncated(const TruncatedDigits& t, int count, DigitString& out) {
+  out.count = count;
+  out.zero = false;
+  out.k = t.k;
+  std::memcpy(out.digit, t.digit, DigitString::kMaxDigits);
+  out.digit[count] = '\0';
+  if (t.digit[count] < '5') return;
+  int i = count - 1;
+  while (i >= 0 && out.digit[i] == '9') out.digit[i--] = '0';
+  if (i >= 0) {
+    ++out.digit[i];
+  } else {
+    out.digit[0] = '1';
+    ++out.k;
+  }
+}
+
 bool round_half_up(DigitString& s, int keep) {
   if (s.zero) return false;
   if (keep >= s.count) return true;
@@ -129,7 +210,7 @@ bool round_half_up(DigitString& s, int keep) {
     return false;
   }
   const bool up = s.digit[keep] >= '5';
-  std::memset(s.digit + keep, '0', static_cast<std::size_t>(s.count - keep));
+  fill_short(s.digit + keep, '0', s.count - keep);
   if (!up) {
     for (int i = 0; i < keep; ++i) {
       if (s.digit[i] != '0') return true;
@@ -156,6 +237,11 @@ void first_stage_digits(double value, int count, DigitString& out) {
     std::memset(out.digit, '0', static_cast<std::size_t>(count));
     out.k = 0;
     out.zero = true;
+    return;
+  }
+  TruncatedDigits t;
+  if (truncated_digits(value, t)) {
+    first_stage_from_truncated(t, count, out);
     return;
   }
   out.zero = false;

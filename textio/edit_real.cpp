@@ -31,14 +31,33 @@ char* place(char* out, int width, bool minus, int body, bool leading_zero, bool&
   }
   char* p = out;
   const int blanks = width - s - body;
-  std::memset(p, ' ', static_cast<std::size_t>(blanks));
+  fill_short(p, ' ', blanks);
   p += blanks;
   if (minus) *p++ = '-';
   return p;
 }
 
-char digit_at(const DigitString& s, int index) {
-  return index >= 0 && index < s.count ? s.digit[index] : '0';
+// Digits from..from+n-1 of the string; places outside it read as 0.
+char* copy_digits(char* p, const DigitString& s, int from, int n) {
+  int i = from;
+  const int end = from + n;
+  if (i < 0) {
+    const int zeros = (end < 0 ? end : 0) - i;
+    fill_short(p, '0', zeros);
+    p += zeros;
+    i += zeros;
+  }
+  const int stop = end < s.count ? end : s.count;
+  if (i < stop) {
+    copy_short(p, s.digit + i, stop - i);
+    p += stop - i;
+    i = stop;
+  }
+  if (i < end) {
+    fill_short(p, '0', end - i);
+    p += end - i;
+  }
+  return p;
 }
 
 void special(char* out, int width, double value) {
@@ -55,9 +74,18 @@ void special(char* out, int width, double value) {
   std::memcpy(p, text, 3);
 }
 
-void fixed(char* out, int width, int decimals, double value) {
-  DigitString s;
-  first_stage_digits(value, kFixedDigits, s);
+// The first-stage string of `count` digits, from the truncated digits when
+// the caller has them (`t` not null).
+void first_stage(double value, int count, const TruncatedDigits* t, DigitString& s) {
+  if (t != nullptr) {
+    first_stage_from_truncated(*t, count, s);
+  } else {
+    first_stage_digits(value, count, s);
+  }
+}
+
+// `s` is the first-stage string of the fixed-point digit count.
+void fixed(char* out, int width, int decimals, double value, DigitString& s) {
   const bool nonzero = round_half_up(s, s.k + decimals);
   const int integer_digits = nonzero && s.k > 0 ? s.k : 0;
   if (integer_digits > width - decimals - 1) {
@@ -72,14 +100,14 @@ void fixed(char* out, int width, int decimals, double value) {
   if (leading_zero) {
     if (!drop_zero) *p++ = '0';
   } else {
-    for (int i = 0; i < integer_digits; ++i) *p++ = digit_at(s, i);
+    p = copy_digits(p, s, 0, integer_digits);
   }
   *p++ = '.';
   if (!nonzero) {
-    std::memset(p, '0', static_cast<std::size_t>(decimals));
+    fill_short(p, '0', decimals);
     return;
   }
-  for (int i = 0; i < decimals; ++i) *p++ = digit_at(s, s.k + i);
+  copy_digits(p, s, s.k, decimals);
 }
 
 void exponent_form(char* out, int width, int decimals, double value, DigitString& s,
@@ -97,7 +125,12 @@ void exponent_form(char* out, int width, int decimals, double value, DigitString
   if (p == nullptr) return;
   if (!drop_zero) *p++ = '0';
   *p++ = '.';
-  for (int i = 0; i < decimals; ++i) *p++ = nonzero ? digit_at(s, i) : '0';
+  if (nonzero) {
+    p = copy_digits(p, s, 0, decimals);
+  } else {
+    fill_short(p, '0', decimals);
+    p += decimals;
+  }
   if (magnitude <= 99) {
     *p++ = letter;
     *p++ = k < 0 ? '-' : '+';
@@ -120,20 +153,23 @@ void edit_real(char* out, const Descriptor& d, double value, bool single) {
     return;
   }
   const int n = single ? kSingleDigits : kDoubleDigits;
+  // One exact truncated string serves every first-stage count below.
+  TruncatedDigits truncated;
+  const TruncatedDigits* t = truncated_digits(value, truncated) ? &truncated : nullptr;
+  DigitString s;
   switch (d.code) {
     case Descriptor::Code::F:
-      fixed(out, width, d.digits, value);
+      first_stage(value, kFixedDigits, t, s);
+      fixed(out, width, d.digits, value, s);
       return;
     case Descriptor::Code::E:
     case Descriptor::Code::D: {
-      DigitString s;
-      first_stage_digits(value, n, s);
+      first_stage(value, n, t, s);
       exponent_form(out, width, d.digits, value, s, d.code == Descriptor::Code::D ? 'D' : 'E');
       return;
     }
     case Descriptor::Code::G: {
-      DigitString s;
-      first_stage_digits(value, n, s);
+      first_stage(value, n, t, s);
       // The choice uses k before any rounding to d digits.
       if (s.zero || s.k < 0 || s.k > d.digits) {
         exponent_form(out, width, d.digits, value, s, 'E');
@@ -143,7 +179,11 @@ void edit_real(char* out, const Descriptor& d, double value, bool single) {
         stars(out, width);
         return;
       }
-      fixed(out, width - 4, d.digits - s.k, value);
+      // The fixed-point branch starts again from the exact value with its
+      // own count; the first-stage string of the choice is not reused.
+      const int decimals = d.digits - s.k;
+      first_stage(value, kFixedDigits, t, s);
+      fixed(out, width - 4, decimals, value, s);
       std::memset(out + width - 4, ' ', 4);
       return;
     }

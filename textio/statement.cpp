@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "textio/digits.h"
 #include "textio/edit_in.h"
 #include "textio/edit_out.h"
 
@@ -241,7 +242,11 @@ Status OutRecord::reserve(std::size_t k, char*& where) {
       return {};
     }
     if (!blanked_) {
-      std::memset(data_, ' ', capacity_);
+      if (capacity_ <= 64) {
+        fill_short(data_, ' ', static_cast<int>(capacity_));
+      } else {
+        std::memset(data_, ' ', capacity_);
+      }
       blanked_ = true;
     }
     where = data_ + position_;
