@@ -11,6 +11,12 @@ build="$root/build-fuzz"
 seconds="${FUZZ_SECONDS:-20}"
 jobs="${FUZZ_JOBS:-$(nproc)}"
 
+# libFuzzer comes with clang and its runtime; install them where they are missing.
+if ! command -v clang++ >/dev/null 2>&1 || ! dpkg -s libclang-rt-14-dev >/dev/null 2>&1; then
+  if [ "$(id -u)" = 0 ]; then
+    apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang libclang-rt-14-dev || true
+  fi
+fi
 cc="$(command -v clang || command -v clang-14 || true)"
 cxx="$(command -v clang++ || command -v clang++-14 || true)"
 if [ -z "$cc" ] || [ -z "$cxx" ]; then
