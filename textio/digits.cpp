@@ -64,16 +64,25 @@ int bit_width128(u128 v) {
 constexpr std::uint64_t kTen17 = 100000000000000000u;
 constexpr std::uint64_t kTen18 = 1000000000000000000u;
 
-// Nine digits of v < 10^9 in fixed point: y approximates v / 10^8 from above
-// in 32.32 bits, closely enough (checked for every v below 10^9) that each
-// multiplication of the fraction by 100 brings out the next two digits exactly.
-void write9(std::uint32_t v, char* out) {
-  std::uint64_t y = ((v * std::uint64_t{1441151881}) >> 25) + 1;
-  out[0] = static_cast<char>('0' + (y >> 32));
-  for (int i = 1; i < 9; i += 2) {
-    y = (y & 0xffffffffu) * 100;
-    std::memcpy(out + i, kDigitPairs + 2 * (y >> 32), 2);
+// 10^0 .. 10^19, the powers of ten below 2^64.
+struct SmallPowers {
+  std::uint64_t value[20];
+  constexpr SmallPowers() : value{} {
+    std::uint64_t p = 1;
+    for (int i = 0; i < 20; ++i) {
+      value[i] = p;
+      if (i < 19) p *= 10;
+    }
   }
+};
+constexpr SmallPowers kPow10u64;
+
+// `digits` rounded half up at its last `drop` places: the kept part, plus one
+// when the dropped part reaches one half of the last kept place.
+std::uint64_t drop_rounded(std::uint64_t digits, int drop) {
+  const std::uint64_t p = kPow10u64.value[drop];
+  const std::uint64_t kept = digits / p;
+  return kept + (digits - kept * p >= p / 2 ? 1 : 0);
 }
 
 // The exact path; false when the numbers would not fit in 128 bits.
@@ -178,28 +187,57 @@ bool truncated_digits(double value, TruncatedDigits& out) {
     ++k;
   }
   if (t < kTen17 || t >= kTen18) return false;  // not reached; kept as a guard
-  const std::uint64_t high = t / 1000000000u;
-  write9(static_cast<std::uint32_t>(high), out.digit);
-  write9(static_cast<std::uint32_t>(t - high * 1000000000u), out.digit + 9);
+  out.digits = t;
   out.k = k;
   return true;
 }
 
-void first_stage_from_truncated(const TruncatedDigits& t, int count, DigitString& out) {
-  out.count = count;
-  out.zero = false;
-  out.k = t.k;
-  std::memcpy(out.digit, t.digit, DigitString::kMaxDigits);
-  out.digit[count] = '\0';
-  if (t.digit[count] < '5') return;
-  int i = count - 1;
-  while (i >= 0 && out.digit[i] == '9') out.digit[i--] = '0';
-  if (i >= 0) {
-    ++out.digit[i];
-  } else {
-    out.digit[0] = '1';
-    ++out.k;
+FirstStage first_stage_from_truncated(const TruncatedDigits& t, int count) {
+  FirstStage f;
+  f.count = count;
+  f.zero = false;
+  f.k = t.k;
+  f.digits = drop_rounded(t.digits, TruncatedDigits::kDigits - count);
+  if (f.digits == kPow10u64.value[count]) {  // 0.999.. became 1.000..
+    f.digits = kPow10u64.value[count - 1];
+    ++f.k;
   }
+  return f;
+}
+
+FirstStage first_stage_of(const DigitString& s) {
+  FirstStage f;
+  f.count = s.count;
+  f.k = s.k;
+  f.zero = s.zero;
+  for (int i = 0; i < s.count; ++i) {
+    f.digits = f.digits * 10 + static_cast<std::uint64_t>(s.digit[i] - '0');
+  }
+  return f;
+}
+
+bool second_stage(const FirstStage& f, int keep, DigitString& out) {
+  out.k = f.k;
+  out.zero = f.zero;
+  out.count = 0;
+  if (f.zero || keep < 0) return false;
+  std::uint64_t kept = f.digits;
+  int count = f.count;
+  if (keep < f.count) {
+    kept = drop_rounded(f.digits, f.count - keep);
+    count = keep;
+    if (kept == kPow10u64.value[keep]) {
+      // Carry out of the first digit: 0.999.. x 10^k becomes 0.1000.. x 10^(k+1),
+      // and with keep == 0 a first digit of 5 or more becomes 0.1 x 10^(k+1).
+      kept = 1;
+      count = 1;
+      ++out.k;
+    }
+  }
+  if (kept == 0) return false;
+  write_digits(kept, count, out.digit);
+  out.count = count;
+  return true;
 }
 
 bool round_half_up(DigitString& s, int keep) {
@@ -241,7 +279,10 @@ void first_stage_digits(double value, int count, DigitString& out) {
   }
   TruncatedDigits t;
   if (truncated_digits(value, t)) {
-    first_stage_from_truncated(t, count, out);
+    const FirstStage f = first_stage_from_truncated(t, count);
+    write_digits(f.digits, count, out.digit);
+    out.k = f.k;
+    out.zero = false;
     return;
   }
   out.zero = false;

@@ -60,13 +60,14 @@ struct DigitString {
 void first_stage_digits(double value, int count, DigitString& out);
 
 // The first 18 decimal digits of the exact magnitude, truncated (not
-// rounded): |value| = 0.D1D2...D18... x 10^k. Rounding these half up at any
-// count below 18 is exact, because the discarded tail reaches one half
-// exactly when its first digit is 5 or more. One such string therefore serves
-// every first-stage count of an item (8 or 17 and 16 for G).
+// rounded): |value| = 0.D1D2...D18... x 10^k, held as the integer D1D2...D18.
+// Rounding these half up at any count below 18 is exact, because the
+// discarded tail reaches one half exactly when its first digit is 5 or more.
+// One such string therefore serves every first-stage count of an item (8 or
+// 17 and 16 for G).
 struct TruncatedDigits {
   static constexpr int kDigits = 18;
-  char digit[kDigits];
+  std::uint64_t digits = 0;  // 10^17 <= digits < 10^18
   int k = 0;
 };
 
@@ -76,8 +77,28 @@ struct TruncatedDigits {
 // false otherwise, and for 0, leaving the caller to first_stage_digits.
 bool truncated_digits(double value, TruncatedDigits& out);
 
+// A first-stage string held as an integer: the magnitude is 0.D1...Dcount x
+// 10^k where D1...Dcount are the `count` decimal digits of `digits` (leading
+// zeros included). For the value 0, `digits` is 0, k is 0 and `zero` is set.
+struct FirstStage {
+  std::uint64_t digits = 0;
+  int count = 0;
+  int k = 0;
+  bool zero = true;
+};
+
 // The first-stage string of `count` (1..17) digits from a truncated string.
-void first_stage_from_truncated(const TruncatedDigits& t, int count, DigitString& out);
+FirstStage first_stage_from_truncated(const TruncatedDigits& t, int count);
+
+// The same string as first_stage_digits writes it, held as an integer.
+FirstStage first_stage_of(const DigitString& s);
+
+// The second stage: the first-stage string rounded half up to its first
+// `keep` digits, with the same rules as round_half_up. Only the digits that
+// remain significant are written to `out` (out.count of them; the places
+// after them read as 0); out.k is the exponent after any carry. Returns false
+// when nothing significant remains.
+bool second_stage(const FirstStage& f, int keep, DigitString& out);
 
 // Rounds the string half up so that only its first `keep` digits remain
 // significant (the rest become '0'). keep <= 0 keeps nothing: with keep == 0

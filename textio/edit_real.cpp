@@ -76,17 +76,17 @@ void special(char* out, int width, double value) {
 
 // The first-stage string of `count` digits, from the truncated digits when
 // the caller has them (`t` not null).
-void first_stage(double value, int count, const TruncatedDigits* t, DigitString& s) {
-  if (t != nullptr) {
-    first_stage_from_truncated(*t, count, s);
-  } else {
-    first_stage_digits(value, count, s);
-  }
+FirstStage first_stage(double value, int count, const TruncatedDigits* t) {
+  if (t != nullptr) return first_stage_from_truncated(*t, count);
+  DigitString s;
+  first_stage_digits(value, count, s);
+  return first_stage_of(s);
 }
 
-// `s` is the first-stage string of the fixed-point digit count.
-void fixed(char* out, int width, int decimals, double value, DigitString& s) {
-  const bool nonzero = round_half_up(s, s.k + decimals);
+// `f` is the first-stage string of the fixed-point digit count.
+void fixed(char* out, int width, int decimals, double value, const FirstStage& f) {
+  DigitString s;
+  const bool nonzero = second_stage(f, f.k + decimals, s);
   const int integer_digits = nonzero && s.k > 0 ? s.k : 0;
   if (integer_digits > width - decimals - 1) {
     stars(out, width);
@@ -110,9 +110,10 @@ void fixed(char* out, int width, int decimals, double value, DigitString& s) {
   copy_digits(p, s, s.k, decimals);
 }
 
-void exponent_form(char* out, int width, int decimals, double value, DigitString& s,
+void exponent_form(char* out, int width, int decimals, double value, const FirstStage& f,
                    char letter) {
-  const bool nonzero = round_half_up(s, decimals);
+  DigitString s;
+  const bool nonzero = second_stage(f, decimals, s);
   const int k = nonzero ? s.k : 0;
   const int magnitude = k < 0 ? -k : k;
   if (magnitude > 999) {
@@ -156,20 +157,18 @@ void edit_real(char* out, const Descriptor& d, double value, bool single) {
   // One exact truncated string serves every first-stage count below.
   TruncatedDigits truncated;
   const TruncatedDigits* t = truncated_digits(value, truncated) ? &truncated : nullptr;
-  DigitString s;
   switch (d.code) {
     case Descriptor::Code::F:
-      first_stage(value, kFixedDigits, t, s);
-      fixed(out, width, d.digits, value, s);
+      fixed(out, width, d.digits, value, first_stage(value, kFixedDigits, t));
       return;
     case Descriptor::Code::E:
     case Descriptor::Code::D: {
-      first_stage(value, n, t, s);
-      exponent_form(out, width, d.digits, value, s, d.code == Descriptor::Code::D ? 'D' : 'E');
+      exponent_form(out, width, d.digits, value, first_stage(value, n, t),
+                    d.code == Descriptor::Code::D ? 'D' : 'E');
       return;
     }
     case Descriptor::Code::G: {
-      first_stage(value, n, t, s);
+      const FirstStage s = first_stage(value, n, t);
       // The choice uses k before any rounding to d digits.
       if (s.zero || s.k < 0 || s.k > d.digits) {
         exponent_form(out, width, d.digits, value, s, 'E');
@@ -182,8 +181,7 @@ void edit_real(char* out, const Descriptor& d, double value, bool single) {
       // The fixed-point branch starts again from the exact value with its
       // own count; the first-stage string of the choice is not reused.
       const int decimals = d.digits - s.k;
-      first_stage(value, kFixedDigits, t, s);
-      fixed(out, width - 4, decimals, value, s);
+      fixed(out, width - 4, decimals, value, first_stage(value, kFixedDigits, t));
       std::memset(out + width - 4, ' ', 4);
       return;
     }

@@ -115,6 +115,7 @@ void internal_write(std::span<char> variable, const Format& format, std::span<co
   InternalSink sink;
   bool dollar = false;
   const Status s = detail::run_write(format, items, record, sink, dollar);
+  record.finish();
   if (!s.ok()) detail::fatal(s, internal_subject(Operation::Write), where);
 }
 

@@ -230,30 +230,31 @@ Status read_item(const Descriptor& d, const Item& item, char* p, std::string_vie
 
 }  // namespace
 
-Status OutRecord::reserve(std::size_t k, char*& where) {
+Status OutRecord::reserve_other(std::size_t k, char*& where) {
   const std::size_t end = position_ + k;
   if (buffer_ != nullptr) {
     if (buffer_->size() < end) buffer_->resize(end, ' ');
     where = buffer_->data() + position_;
   } else {
     if (end > capacity_) return failure(kPastEndOfRecord);
-    if (k == 0) {
-      where = data_ + position_;
-      return {};
-    }
-    if (!blanked_) {
-      if (capacity_ <= 64) {
-        fill_short(data_, ' ', static_cast<int>(capacity_));
-      } else {
-        std::memset(data_, ' ', capacity_);
-      }
-      blanked_ = true;
-    }
     where = data_ + position_;
+    if (k == 0) return {};  // an empty field stores nothing
+    // The positions skipped since the previous field (or from the start of
+    // the variable, before its first field) become blank.
+    if (position_ > high_water_) blank(high_water_, position_);
   }
   position_ = end;
   if (end > high_water_) high_water_ = end;
   return {};
+}
+
+void OutRecord::blank(std::size_t from, std::size_t to) {
+  const std::size_t n = to - from;
+  if (n <= 64) {
+    fill_short(data_ + from, ' ', static_cast<int>(n));
+  } else {
+    std::memset(data_ + from, ' ', n);
+  }
 }
 
 Status run_write(const Format& format, std::span<const Item> items, OutRecord& record,

@@ -25,7 +25,18 @@ class OutRecord {
   }
 
   // A place for a field of k characters at the current position; advances.
-  Status reserve(std::size_t k, char*& where);
+  // The common case, a field of an internal record right after the previous
+  // one, is decided here; every other case goes to reserve_other.
+  Status reserve(std::size_t k, char*& where) {
+    const std::size_t end = position_ + k;
+    if (buffer_ == nullptr && position_ == high_water_ && end <= capacity_) {
+      where = data_ + position_;
+      position_ = end;
+      high_water_ = end;
+      return {};
+    }
+    return reserve_other(k, where);
+  }
   void skip(std::size_t n) { position_ += n; }
   // The characters up to the high-water mark.
   std::string_view text() const {
@@ -39,14 +50,26 @@ class OutRecord {
     if (buffer_ != nullptr) buffer_->clear();
   }
   bool internal() const { return buffer_ == nullptr; }
+  // Ends the statement: a variable in which a field was stored is blank
+  // after its last field. (The skipped positions between fields were blanked
+  // when the next field came; a variable without a field stays untouched.)
+  void finish() {
+    if (buffer_ == nullptr && high_water_ != 0 && high_water_ < capacity_) {
+      blank(high_water_, capacity_);
+    }
+  }
 
  private:
+  Status reserve_other(std::size_t k, char*& where);
+  void blank(std::size_t from, std::size_t to);
+
   char* data_;
   std::size_t capacity_;
   std::string* buffer_;
   std::size_t position_ = 0;
+  // Positions below it hold fields or blanks; an internal record's fields and
+  // the blanks between them always fill exactly the positions below it.
   std::size_t high_water_ = 0;
-  bool blanked_ = false;
 };
 
 // Where finished records go. The write loop calls it at / and at a new scan

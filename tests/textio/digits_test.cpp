@@ -104,6 +104,45 @@ TEST(FirstStageDigits, SecondStageRounding) {
   }
 }
 
+// The integer second stage against the character rounding it replaces: the
+// same nonzero answer, exponent and significant digits for every keep.
+void expect_same_second_stage(double value, int count) {
+  DigitString first;
+  textio::detail::first_stage_digits(value, count, first);
+  const textio::detail::FirstStage f = textio::detail::first_stage_of(first);
+  for (int keep = -2; keep <= count + 1; ++keep) {
+    DigitString chars = first;
+    const bool nonzero = textio::detail::round_half_up(chars, keep);
+    DigitString integer;
+    ASSERT_EQ(textio::detail::second_stage(f, keep, integer), nonzero)
+        << value << " keep " << keep;
+    if (!nonzero) continue;
+    ASSERT_EQ(integer.k, chars.k) << value << " keep " << keep;
+    std::string shown(integer.digit, static_cast<std::size_t>(integer.count));
+    shown.resize(static_cast<std::size_t>(count), '0');
+    ASSERT_EQ(shown, std::string(chars.digit, static_cast<std::size_t>(count)))
+        << value << " keep " << keep;
+  }
+}
+
+TEST(FirstStageDigits, IntegerSecondStageMatchesCharacterRounding) {
+  for (const double v : {0.0, 0.25, 0.05, 0.04, 9.9999, 0.5, 0.95, 99.95, 1e-3, 123456.0}) {
+    for (const int n : {8, 16, 17}) expect_same_second_stage(v, n);
+  }
+  std::mt19937_64 rng(777);
+  for (int i = 0; i < 5000; ++i) {
+    const auto bits32 = static_cast<std::uint32_t>(rng()) & 0x7fffffffu;
+    float f;
+    std::memcpy(&f, &bits32, 4);
+    if (std::isfinite(f)) {
+      expect_same_second_stage(f, 8);
+      expect_same_second_stage(f, 16);
+    }
+    const double d = static_cast<double>(rng() % 2000000) / 1000.0;
+    expect_same_second_stage(d, 17);
+  }
+}
+
 // Every power of two and its neighbours (many exact ties live there), then
 // random bit patterns of both precisions.
 TEST(FirstStageDigits, MatchExactReference) {

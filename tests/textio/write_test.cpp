@@ -256,6 +256,11 @@ TEST(InternalRecords, Layout) {
       {"1X,I1", {}, 2, "??"},      // no field stored: the variable is untouched
       {"'ab'", {}, 3, "ab "},
       {"3X,'ab',I1", {item(nine)}, 6, "   ab9"},
+      {"A,2X", {item("")}, 4, "????"},  // an empty field stores nothing either
+      {"I1,2X,I1,1X", {item(five), item(seven)}, 90,
+       "5  7                                                                                      "},
+      {"70X,A", {item("z")}, 72,
+       "                                                                      z "},
   };
   for (const auto& r : rows) {
     std::string record(r.length, '?');
