@@ -17,11 +17,33 @@ void ContactSheet::capture(const FrameBuffer& fb, const Area& area) {
   const int col1 = std::clamp(area.column + area.width, 0, fb.width);
   const int top = std::min(area.top, fb.height - 1);
   const int bottom = std::max(area.top - area.height + 1, 0);
-  t.width = std::max(col1 - col0, 0);
-  t.height = std::max(top - bottom + 1, 0);
+  const int sw = std::max(col1 - col0, 0);
+  const int sh = std::max(top - bottom + 1, 0);
+  const int longer = std::max(sw, sh);
+  if (sw == 0 || sh == 0) {
+    // Nothing of the area lies in the frame buffer: an empty tile.
+  } else if (longer <= kSheetMaxTile) {
+    t.width = sw;
+    t.height = sh;
+  } else {
+    t.width = std::max(static_cast<int>(static_cast<long long>(sw) * kSheetMaxTile / longer), 1);
+    t.height = std::max(static_cast<int>(static_cast<long long>(sh) * kSheetMaxTile / longer), 1);
+  }
   t.pixels.reserve(static_cast<std::size_t>(t.width) * static_cast<std::size_t>(t.height));
-  for (int line = top; line >= bottom; --line)
-    for (int col = col0; col < col1; ++col) t.pixels.push_back(fb.at(col, line));
+  // Tile pixel (x, y) covers source columns [x * sw / width, (x + 1) * sw / width)
+  // and picture rows likewise, row 0 being the top line; at full size one each.
+  for (int y = 0; y < t.height; ++y) {
+    const int r0 = static_cast<int>(static_cast<long long>(y) * sh / t.height);
+    const int r1 = std::max(static_cast<int>(static_cast<long long>(y + 1) * sh / t.height), r0 + 1);
+    for (int x = 0; x < t.width; ++x) {
+      const int c0 = static_cast<int>(static_cast<long long>(x) * sw / t.width);
+      const int c1 = std::max(static_cast<int>(static_cast<long long>(x + 1) * sw / t.width), c0 + 1);
+      std::uint8_t v = 0;
+      for (int r = r0; r < r1; ++r)
+        for (int c = c0; c < c1; ++c) v = std::max(v, fb.at(col0 + c, top - r));
+      t.pixels.push_back(v);
+    }
+  }
   tiles_.push_back(std::move(t));
 }
 

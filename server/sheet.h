@@ -12,6 +12,10 @@ namespace server {
 inline constexpr int kSheetSide = 4;
 inline constexpr int kSheetTiles = kSheetSide * kSheetSide;
 inline constexpr int kSheetGap = 2;  // pixels of background between tiles
+// Longest side of a tile. A larger load area is shrunk to fit, keeping its
+// shape, each tile pixel the brightest frame-buffer pixel it covers; so the
+// sheet stays below 2058 x 2058 pixels whatever sizes the loads had.
+inline constexpr int kSheetMaxTile = 512;
 
 struct Tile {
   int width = 0;
@@ -21,7 +25,8 @@ struct Tile {
 
 class ContactSheet {
  public:
-  // Keeps the area of a completed load while fewer than 16 are kept.
+  // Keeps the area of a completed load (shrunk beyond kSheetMaxTile) while
+  // fewer than 16 are kept.
   void capture(const FrameBuffer& fb, const Area& area);
   bool full() const { return tiles_.size() >= static_cast<std::size_t>(kSheetTiles); }
   const std::vector<Tile>& tiles() const { return tiles_; }

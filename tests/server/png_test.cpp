@@ -1,6 +1,7 @@
 // PNG files: they decode, with the size and pixels expected.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "child.h"
@@ -70,4 +71,55 @@ TEST(Sheet, TilesInLoadOrder) {
     const int y = kSheetGap + (n / 4) * (3 + kSheetGap) + 1;
     EXPECT_EQ(d.at(x, y), p[static_cast<std::size_t>(n * 10)]) << n;
   }
+}
+
+// A stream of 67 KB could make 16 loads of whole 4096 x 4096 buffers; kept at
+// full size their sheet took 16394 x 16394 RGB pixels (over 800 MB) and a
+// minute and a half to compose in the fuzz build. Large tiles are shrunk when
+// captured, keeping the brightest pixel each sheet pixel covers.
+TEST(Sheet, LargeLoadsAreShrunkSoTheSheetStaysSmall) {
+  ContactSheet sheet;
+  FrameBuffer fb;
+  fb.resize(4096, 4096);
+  fb.pixels[static_cast<std::size_t>(1000) * 4096 + 3001] = 200;  // one bright point
+  for (int n = 0; n < kSheetTiles; ++n) sheet.capture(fb, Area{0, 4095, 4096, 4096});
+  ASSERT_EQ(sheet.tiles().size(), static_cast<std::size_t>(kSheetTiles));
+  const Tile& t = sheet.tiles()[0];
+  EXPECT_EQ(t.width, kSheetMaxTile);
+  EXPECT_EQ(t.height, kSheetMaxTile);
+  ASSERT_EQ(t.pixels.size(), static_cast<std::size_t>(kSheetMaxTile) * kSheetMaxTile);
+  // Frame line 1000 is picture row 4095 - 1000 from the top; 8 frame pixels per tile pixel.
+  EXPECT_EQ(t.pixels[static_cast<std::size_t>((4095 - 1000) / 8) * kSheetMaxTile + 3001 / 8], 200);
+  EXPECT_EQ(std::count(t.pixels.begin(), t.pixels.end(), 200), 1);
+
+  int w = 0, h = 0;
+  const auto pic = sheet.compose(make_palette(ColorMap::kGrey), w, h);
+  EXPECT_EQ(w, kSheetSide * kSheetMaxTile + (kSheetSide + 1) * kSheetGap);
+  EXPECT_EQ(h, w);
+  EXPECT_EQ(pic.size(), static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
+}
+
+TEST(Sheet, ShrinkingKeepsTheShape) {
+  ContactSheet sheet;
+  FrameBuffer fb;
+  fb.resize(4096, 1024);
+  sheet.capture(fb, Area{0, 1023, 4096, 1024});
+  sheet.capture(fb, Area{100, 1023, 3, 1024});  // tall and thin: never narrower than a pixel
+  sheet.capture(fb, Area{7, 500, kSheetMaxTile, 20});  // not beyond the limit: kept as it is
+  // Wide but outside the buffer's lines, and tall but beyond its last column: empty.
+  sheet.capture(fb, Area{0, -1, 4096, 1});
+  sheet.capture(fb, Area{4096, 1023, 1, 1024});
+  ASSERT_EQ(sheet.tiles().size(), 5u);
+  for (int n : {3, 4}) {
+    EXPECT_EQ(sheet.tiles()[static_cast<std::size_t>(n)].width * sheet.tiles()[static_cast<std::size_t>(n)].height, 0);
+    EXPECT_TRUE(sheet.tiles()[static_cast<std::size_t>(n)].pixels.empty());
+  }
+  EXPECT_EQ(sheet.tiles()[0].width, kSheetMaxTile);
+  EXPECT_EQ(sheet.tiles()[0].height, kSheetMaxTile / 4);
+  EXPECT_EQ(sheet.tiles()[1].width, 1);
+  EXPECT_EQ(sheet.tiles()[1].height, kSheetMaxTile);
+  EXPECT_EQ(sheet.tiles()[2].width, kSheetMaxTile);
+  EXPECT_EQ(sheet.tiles()[2].height, 20);
+  for (const Tile& t : sheet.tiles())
+    EXPECT_EQ(t.pixels.size(), static_cast<std::size_t>(t.width) * static_cast<std::size_t>(t.height));
 }
