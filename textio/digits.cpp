@@ -85,22 +85,42 @@ std::uint64_t drop_rounded(std::uint64_t digits, int drop) {
   return kept + (digits - kept * p >= p / 2 ? 1 : 0);
 }
 
-// The exact path; false when the numbers would not fit in 128 bits.
-bool exact_digits(double value, int count, DigitString& out) {
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  const auto biased = static_cast<int>((bits >> 52) & 0x7ff);
+// A finite, non-zero magnitude as m x 2^e with m odd.
+struct BinaryValue {
+  std::uint64_t m;
+  int e;
+  int m_bits;  // bit width of m
+};
+
+// False for zero, infinities and not-a-numbers.
+bool decompose(double value, BinaryValue& out) {
+  const auto bits = std::bit_cast<std::uint64_t>(value) & ~(std::uint64_t{1} << 63);
+  const auto biased = static_cast<int>(bits >> 52);
   std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
   int e = 0;
   if (biased == 0) {
+    if (m == 0) return false;
     e = -1074;
+  } else if (biased == 0x7ff) {
+    return false;
   } else {
     m |= std::uint64_t{1} << 52;
     e = biased - 1075;
   }
   const int zeros = std::countr_zero(m);
-  m >>= zeros;
-  e += zeros;
-  const int m_bits = std::bit_width(m);
+  out.m = m >> zeros;
+  out.e = e + zeros;
+  out.m_bits = std::bit_width(out.m);
+  return true;
+}
+
+// The exact path; false when the numbers would not fit in 128 bits.
+bool exact_digits(double value, int count, DigitString& out) {
+  BinaryValue b{};
+  if (!decompose(value, b)) return false;
+  const std::uint64_t m = b.m;
+  const int e = b.e;
+  const int m_bits = b.m_bits;
   // 10^(k-1) <= value < 10^k; the estimate from the binary exponent is k or k-1.
   const int log2_floor = m_bits - 1 + e;
   int k = ((log2_floor * 78913) >> 18) + 1;
@@ -149,23 +169,11 @@ bool exact_digits(double value, int count, DigitString& out) {
 }  // namespace
 
 bool truncated_digits(double value, TruncatedDigits& out) {
-  const auto bits = std::bit_cast<std::uint64_t>(value) & ~(std::uint64_t{1} << 63);
-  const auto biased = static_cast<int>(bits >> 52);
-  std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
-  int e = 0;
-  if (biased == 0) {
-    if (m == 0) return false;
-    e = -1074;
-  } else if (biased == 0x7ff) {
-    return false;
-  } else {
-    m |= std::uint64_t{1} << 52;
-    e = biased - 1075;
-  }
-  const int zeros = std::countr_zero(m);
-  m >>= zeros;
-  e += zeros;
-  const int m_bits = std::bit_width(m);
+  BinaryValue b{};
+  if (!decompose(value, b)) return false;
+  const std::uint64_t m = b.m;
+  const int e = b.e;
+  const int m_bits = b.m_bits;
   // 10^(k-1) <= value < 10^k with k == estimate or estimate + 1, so the value
   // times 10^(18 - estimate) lies in [10^17, 10^19): below 2^64.
   const int estimate = (((m_bits - 1 + e) * 78913) >> 18) + 1;
