@@ -10,6 +10,10 @@ display::PacketHeader header_at(const std::uint8_t* bytes) {
   return h;
 }
 
+namespace {
+constexpr const char* kUnknownKind = "unknown";
+}  // namespace
+
 const char* kind_name(std::int16_t subunit) {
   switch (subunit) {
     case display::kPixelPacket: return "pixel";
@@ -18,13 +22,13 @@ const char* kind_name(std::int16_t subunit) {
     case display::kStartPacket: return "start";
     case display::kDrawPacket: return "draw";
     case display::kWorldCoordPacket: return "world-coord";
-    default: return "unknown";
+    default: return kUnknownKind;
   }
 }
 
 bool plausible_header(const display::PacketHeader& header) {
   if (!display::checksum_ok(header)) return false;
-  if (std::strcmp(kind_name(header[display::kSubunit]), "unknown") == 0) return false;
+  if (kind_name(header[display::kSubunit]) == kUnknownKind) return false;
   return display::data_length(header) <= kMaxData;
 }
 
@@ -54,26 +58,21 @@ void PacketReader::restart() {
 // Looks for the next plausible header after a damaged one. Bytes before it are
 // dropped and reported once, as one kSkipped fault for the damaged packet.
 ReadItem PacketReader::scan() {
-  ReadItem item;
   while (buf_.size() - pos_ >= kHeaderBytes) {
-    if (plausible_header(header_at(buf_.data() + pos_))) {
-      resyncing_ = false;
-      item.type = ReadItem::Type::kFault;
-      item.fault = FaultKind::kSkipped;
-      item.number = resync_packet_;
-      item.bytes = resync_skipped_;
-      return item;
-    }
+    if (plausible_header(header_at(buf_.data() + pos_))) return end_resync();
     ++pos_;
     ++resync_skipped_;
   }
-  if (!eof_) {
-    item.type = ReadItem::Type::kNeedMore;
-    return item;
-  }
+  if (!eof_) return ReadItem{};  // kNeedMore
   resync_skipped_ += buf_.size() - pos_;
   pos_ = buf_.size();
+  return end_resync();
+}
+
+// The one fault that reports the bytes skipped while resynchronising.
+ReadItem PacketReader::end_resync() {
   resyncing_ = false;
+  ReadItem item;
   item.type = ReadItem::Type::kFault;
   item.fault = FaultKind::kSkipped;
   item.number = resync_packet_;

@@ -65,6 +65,7 @@ class PacketReader {
  private:
   void compact();
   ReadItem scan();
+  ReadItem end_resync();
 
   std::vector<std::uint8_t> buf_;
   std::size_t pos_ = 0;
