@@ -1,5 +1,6 @@
 // Packet reader: whole packets by the header and data-length rule, and what it
 // makes of damaged input.
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <random>
@@ -16,8 +17,10 @@ using server::ReadItem;
 namespace {
 
 // Feeds the stream in pieces of the given size, then ends it; collects items.
+// most_pending, when given, receives the largest number of bytes held back.
 std::vector<ReadItem> read_all(PacketReader& r, const Bytes& s, std::size_t piece,
-                               std::vector<Bytes>* datas = nullptr, std::vector<std::string>* traces = nullptr) {
+                               std::vector<Bytes>* datas = nullptr, std::vector<std::string>* traces = nullptr,
+                               std::size_t* most_pending = nullptr) {
   std::vector<ReadItem> items;
   std::size_t off = 0;
   for (;;) {
@@ -31,6 +34,7 @@ std::vector<ReadItem> read_all(PacketReader& r, const Bytes& s, std::size_t piec
       const std::size_t n = std::min(piece, s.size() - off);
       r.feed(std::span<const std::uint8_t>(s.data() + off, n));
       off += n;
+      if (most_pending) *most_pending = std::max(*most_pending, r.pending());
       continue;
     }
     if (datas) datas->push_back(Bytes(it.data.begin(), it.data.end()));
@@ -41,15 +45,6 @@ std::vector<ReadItem> read_all(PacketReader& r, const Bytes& s, std::size_t piec
   return items;
 }
 
-Bytes startup() {
-  Bytes s;
-  append(s, start_packet());
-  append(s, first_world_coord(11));
-  append(s, erase_packet(11));
-  append(s, cursor_draw_packet());
-  append(s, table_packet(768));
-  return s;
-}
 
 }  // namespace
 
@@ -65,7 +60,7 @@ TEST(PacketReader, StartupPacketsComeOutWholeWhateverTheReadSizes) {
     SCOPED_TRACE(piece);
     PacketReader r;
     std::vector<Bytes> datas;
-    const auto items = read_all(r, startup(), piece, &datas);
+    const auto items = read_all(r, startup_stream(), piece, &datas);
     ASSERT_EQ(items.size(), 5u);
     for (std::size_t i = 0; i < 5; ++i) {
       EXPECT_EQ(items[i].type, ReadItem::Type::kPacket);
@@ -89,7 +84,7 @@ TEST(PacketReader, WordCountedDataIsTwiceThingct) {
 }
 
 TEST(PacketReader, FlippedChecksumBitDropsOnlyThatPacket) {
-  Bytes s = startup();
+  Bytes s = startup_stream();
   s[22 + 6] ^= 0x01;  // checksum word of packet 2 (after the 22-byte start packet)
   PacketReader r;
   const auto items = read_all(r, s, 100);
@@ -106,7 +101,7 @@ TEST(PacketReader, FlippedChecksumBitDropsOnlyThatPacket) {
 }
 
 TEST(PacketReader, DamagedLengthResynchronisesOnTheNextGoodHeader) {
-  Bytes s = startup();
+  Bytes s = startup_stream();
   s[22 + 2] = 0x10;  // thingct of packet 2 now claims far more data
   PacketReader r;
   std::vector<Bytes> datas;
@@ -130,7 +125,7 @@ TEST(PacketReader, TruncatedStreamsAreReportedWithTheirPacketNumber) {
     bool header_complete;
     std::size_t bytes;
   };
-  const Bytes full = startup();  // 22 + 67 + 18 + 83 + 22 = 212 bytes
+  const Bytes full = startup_stream();  // 22 + 67 + 18 + 83 + 22 = 212 bytes
   const Case cases[] = {{"inside a header", 22 + 67 + 10, false, 10},
                         {"inside data", 22 + 67 + 16 + 1, true, 1},
                         {"header without data", 22 + 67 + 18 + 16, true, 0}};
@@ -154,32 +149,18 @@ TEST(PacketReader, RandomBytesNeverGrowTheBufferWithoutBound) {
     Bytes s(200000);
     for (auto& b : s) b = static_cast<std::uint8_t>(rng());
     PacketReader r;
-    std::size_t off = 0, most = 0;
-    std::size_t faults = 0;
-    for (;;) {
-      ReadItem it = r.next();
-      if (it.type == ReadItem::Type::kEnd) break;
-      if (it.type == ReadItem::Type::kNeedMore) {
-        if (off >= s.size()) {
-          r.finish();
-          continue;
-        }
-        const std::size_t n = std::min<std::size_t>(65536, s.size() - off);
-        r.feed(std::span<const std::uint8_t>(s.data() + off, n));
-        off += n;
-        most = std::max(most, r.pending());
-        continue;
-      }
-      if (it.type == ReadItem::Type::kFault) ++faults;
-    }
-    EXPECT_GT(faults, 0u);
+    std::size_t most = 0;
+    const auto items = read_all(r, s, 65536, nullptr, nullptr, &most);
+    const auto faults = std::count_if(items.begin(), items.end(),
+                                      [](const ReadItem& it) { return it.type == ReadItem::Type::kFault; });
+    EXPECT_GT(faults, 0);
     EXPECT_LE(most, 2 * (server::kMaxData + 32));
   }
 }
 
 TEST(PacketReader, GoodStreamAfterGarbageIsFound) {
   Bytes s(37, 0x5A);
-  append(s, startup());
+  append(s, startup_stream());
   PacketReader r;
   const auto items = read_all(r, s, 3);
   ASSERT_EQ(items.size(), 7u);
@@ -191,7 +172,7 @@ TEST(PacketReader, GoodStreamAfterGarbageIsFound) {
 }
 
 TEST(Trace, OneLinePerPacketWithTheChecksumVerdict) {
-  Bytes s = startup();
+  Bytes s = startup_stream();
   s[22 + 6] ^= 0x01;
   s.resize(s.size() - 3);
   PacketReader r;

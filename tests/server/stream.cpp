@@ -91,13 +91,18 @@ Bytes star_block(const std::vector<std::uint8_t>& image) {
   return packet(0x7200, -8192, 1, 0x8000, 0x8021, 1, 255, data);
 }
 
-Bytes demo_stream(int loads) {
+Bytes startup_stream() {
   Bytes s;
   append(s, start_packet());
   append(s, first_world_coord(11));
   append(s, erase_packet(11));
   append(s, cursor_draw_packet());
   append(s, table_packet(768));
+  return s;
+}
+
+Bytes demo_stream(int loads) {
+  Bytes s = startup_stream();
   for (int n = 0; n < loads; ++n) {
     append(s, world_coord(demo_record(), 11));
     append(s, star_block(star_image(n % 16 + 1)));

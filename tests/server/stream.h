@@ -36,6 +36,8 @@ int star_width(int f);  // W of frame f
 Bytes star_block(const std::vector<std::uint8_t>& image);
 
 // Start-up packets, then loads of frames 1..16 repeated, loads in all.
+// The five start-up packets of a run with the 128 x 128 frame buffer.
+Bytes startup_stream();
 Bytes demo_stream(int loads);
 
 }  // namespace fbtest
