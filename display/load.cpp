@@ -9,6 +9,7 @@
 #include "display/kiv.h"
 #include "display/pixels.h"
 #include "display/send.h"
+#include "textio/blanks.h"
 #include "textio/format.h"
 #include "textio/io.h"
 
@@ -146,9 +147,7 @@ void kivload(std::span<const float> image, std::int32_t width, std::int32_t heig
 
   // The title without trailing blanks, at least one character, cut so that
   // the record fits the packet buffer.
-  std::size_t n = title.find_last_not_of(' ');
-  n = (n == std::string_view::npos) ? 0 : n + 1;
-  n = std::min<std::size_t>(n, kMaxRecordTitle);
+  const std::size_t n = std::min<std::size_t>(textio::trim_trailing_blanks(title).size(), kMaxRecordTitle);
   const auto record_title = static_cast<std::int32_t>(std::max<std::size_t>(n, 1));
   const std::int32_t length = record_title + 59;
 

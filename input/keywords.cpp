@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "diag/diag.h"
+#include "textio/blanks.h"
 
 namespace input {
 
@@ -38,11 +39,6 @@ void assign_store(std::initializer_list<std::string_view> parts) {
 
 // Position (0-based) of the last ')' in the store, or npos.
 std::size_t last_close(std::string_view store) { return store.rfind(')'); }
-
-std::string_view trim_right(std::string_view s) {
-  const auto end = s.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view{} : s.substr(0, end + 1);
-}
 
 }  // namespace
 
@@ -87,7 +83,7 @@ void getkey(std::string_view key, std::int32_t& n) {
 
   std::size_t e = v < store.size() ? store.find('=', v) : std::string_view::npos;
   if (e != std::string_view::npos && e > 0 && store[e - 1] == '>' &&
-      trim_right(key) == "Expression=") {
+      textio::trim_trailing_blanks(key) == "Expression=") {
     // The comparison ">=" belongs to the expression's value. When no further
     // '=' follows, the value runs to the closing ')' like any last record.
     e = store.find('=', e + 1);
@@ -107,8 +103,7 @@ void getkey(std::string_view key, std::int32_t& n) {
     } else {
       // No closing ')' after the value (a store that lost it in an overflow):
       // the value runs to the last non-blank character of the store.
-      const std::size_t last = store.find_last_not_of(' ');
-      end = (last == std::string_view::npos || last + 1 < v) ? v : last + 1;
+      end = std::max(textio::trim_trailing_blanks(store).size(), v);
     }
   }
 

@@ -5,6 +5,7 @@
 
 #include "diag/diag.h"
 #include "input/keywords.h"
+#include "textio/blanks.h"
 #include "textio/format.h"
 #include "textio/io.h"
 #include "textio/item.h"
@@ -28,11 +29,6 @@ std::string_view set_name(std::string_view name) {
   const std::size_t take = std::min(name.size(), buffer.size());
   std::memcpy(buffer.data(), name.data(), take);
   return {buffer.data(), buffer.size()};
-}
-
-std::string_view trim_right(std::string_view s) {
-  const auto end = s.find_last_not_of(' ');
-  return end == std::string_view::npos ? std::string_view{} : s.substr(0, end + 1);
 }
 
 }  // namespace
@@ -69,7 +65,7 @@ void savep(std::string_view key, std::int32_t n) {
 }
 
 void savec(std::string_view disposition) {
-  textio::unit_close(kSaveUnit, trim_right(disposition) == "DELETE" ? "DELETE" : "KEEP");
+  textio::unit_close(kSaveUnit, textio::trim_trailing_blanks(disposition) == "DELETE" ? "DELETE" : "KEEP");
 }
 
 void restr(std::string_view name) {

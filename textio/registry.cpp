@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "textio/blanks.h"
+
 namespace textio::detail {
 namespace {
 
@@ -17,12 +19,6 @@ void close_all_at_exit() {
   std::string name;
   const Status s = registry().close_all(&unit, &name);
   if (!s.ok()) report_failure_at_exit(s, unit, name);
-}
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
 }
 
 bool same_file(const std::string& a, const std::string& b) {
@@ -91,7 +87,7 @@ Status Registry::use(int number, bool for_write, Unit*& unit) {
 }
 
 Status Registry::open(int number, std::string_view file_name, OpenStatus status, Unit*& unit) {
-  const std::string_view name = trim(file_name);
+  const std::string_view name = trim_blanks(file_name);
   unit = nullptr;
   if (name.empty()) return failure(kInvalidFileName);
   const std::string path(name);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "textio/blanks.h"
 #include "textio/fatal.h"
 #include "textio/registry.h"
 
@@ -13,12 +14,6 @@ namespace {
 
 using detail::Operation;
 using detail::Status;
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-  return s;
-}
 
 bool equal_ignoring_case(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
@@ -47,15 +42,15 @@ detail::Subject subject(Operation op, int unit, std::string_view file) {
 
 IoStatus unit_open(int unit, std::string_view file_name, std::string_view status,
                    Handling handling, StatementPosition where) {
-  const auto open_status = equal_ignoring_case(trim(status), "OLD") ? detail::OpenStatus::Old
+  const auto open_status = equal_ignoring_case(trim_blanks(status), "OLD") ? detail::OpenStatus::Old
                                                                     : detail::OpenStatus::Unknown;
   detail::Unit* u = nullptr;
   const Status s = detail::registry().open(unit, file_name, open_status, u);
-  return detail::conclude(s, handling, subject(Operation::Open, unit, trim(file_name)), where);
+  return detail::conclude(s, handling, subject(Operation::Open, unit, trim_blanks(file_name)), where);
 }
 
 void unit_close(int unit, std::string_view disposition, StatementPosition where) {
-  const bool remove = equal_ignoring_case(trim(disposition), "DELETE");
+  const bool remove = equal_ignoring_case(trim_blanks(disposition), "DELETE");
   const detail::Subject about = subject(Operation::Close, unit, {});
   const std::string file(about.file);  // the unit's record goes away on close
   const Status s = detail::registry().close(unit, remove);
