@@ -257,8 +257,15 @@ void OutRecord::blank(std::size_t from, std::size_t to) {
   }
 }
 
-Status run_write(const Format& format, std::span<const Item> items, OutRecord& record,
-                 RecordSink& sink, bool& dollar) {
+namespace {
+
+// One walk of a format over an item list, shared by writing and reading. The
+// walk applies the repeat counts, / and the end-of-format rule (a new record
+// and a new scan while items remain; the second end reached without using an
+// item fails); `dir` edits one data item (edit), acts on a descriptor that
+// takes no item (control) and moves to a new record (next_record).
+template <class Direction>
+Status walk_format(const Format& format, std::span<const Item> items, Direction& dir) {
   if (format.error_number() != 0) return failure(format.error_number());
   const auto& list = format.descriptors();
   ItemCursor cursor(items);
@@ -268,105 +275,101 @@ Status run_write(const Format& format, std::span<const Item> items, OutRecord& r
   while (true) {
     if (i == list.size()) {
       if (cursor.done()) return {};
-      // Items remain: a new record and a new scan. The second end of the
-      // format reached without using an item means no item ever will be.
       idle_ends = item_used ? 0 : idle_ends + 1;
       if (idle_ends == 2) return failure(kInfiniteFormatScan);
-      if (Status s = sink.end_record(record); !s.ok()) return s;
-      record.restart();
+      if (Status s = dir.next_record(); !s.ok()) return s;
       i = format.reversion_index();
       item_used = false;
       continue;
     }
-    const Descriptor& d = list[i];
+    const Descriptor& d = list[i++];
     if (!d.is_data()) {
-      switch (d.code) {
-        case Code::Literal: {
-          char* out = nullptr;
-          const std::string_view text = format.literal(d);
-          if (Status s = record.reserve(text.size(), out); !s.ok()) return s;
-          if (!text.empty()) std::memcpy(out, text.data(), text.size());
-          break;
+      if (d.code == Code::Slash) {
+        for (std::int32_t r = 0; r < d.repeat; ++r) {
+          if (Status s = dir.next_record(); !s.ok()) return s;
         }
-        case Code::Skip:
-          record.skip(static_cast<std::size_t>(d.width));
-          break;
-        case Code::Slash:
-          for (std::int32_t r = 0; r < d.repeat; ++r) {
-            if (Status s = sink.end_record(record); !s.ok()) return s;
-            record.restart();
-          }
-          break;
-        case Code::Dollar:
-          dollar = true;
-          break;
-        default:
-          break;
+      } else if (Status s = dir.control(d); !s.ok()) {
+        return s;
       }
-      ++i;
       continue;
     }
     for (std::int32_t r = 0; r < d.repeat; ++r) {
       if (cursor.done()) return {};
-      if (Status s = write_item(d, cursor.item(), cursor.element(), record); !s.ok()) return s;
+      if (Status s = dir.edit(d, cursor.item(), cursor.element()); !s.ok()) return s;
       cursor.advance();
       item_used = true;
     }
-    ++i;
   }
+}
+
+struct Writer {
+  const Format& format;
+  OutRecord& record;
+  RecordSink& sink;
+  bool& dollar;
+
+  Status next_record() {
+    if (Status s = sink.end_record(record); !s.ok()) return s;
+    record.restart();
+    return {};
+  }
+  Status control(const Descriptor& d) {
+    switch (d.code) {
+      case Code::Literal: {
+        char* out = nullptr;
+        const std::string_view text = format.literal(d);
+        if (Status s = record.reserve(text.size(), out); !s.ok()) return s;
+        if (!text.empty()) std::memcpy(out, text.data(), text.size());
+        break;
+      }
+      case Code::Skip:
+        record.skip(static_cast<std::size_t>(d.width));
+        break;
+      case Code::Dollar:
+        dollar = true;
+        break;
+      default:
+        break;
+    }
+    return {};
+  }
+  Status edit(const Descriptor& d, const Item& item, char* element) {
+    return write_item(d, item, element, record);
+  }
+};
+
+struct Reader {
+  std::string_view& record;
+  RecordSource& source;
+  std::size_t position = 0;
+
+  Status next_record() {
+    if (Status s = source.next_record(record); !s.ok()) return s;
+    position = 0;
+    return {};
+  }
+  Status control(const Descriptor& d) {
+    if (d.code == Code::Literal) position += d.literal_length;
+    if (d.code == Code::Skip) position += static_cast<std::size_t>(d.width);
+    return {};
+  }
+  Status edit(const Descriptor& d, const Item& item, char* element) {
+    return read_item(d, item, element, record, position);
+  }
+};
+
+}  // namespace
+
+Status run_write(const Format& format, std::span<const Item> items, OutRecord& record,
+                 RecordSink& sink, bool& dollar) {
+  Writer writer{format, record, sink, dollar};
+  return walk_format(format, items, writer);
 }
 
 Status run_read(const Format& format, std::span<const Item> items, std::string_view record,
                 RecordSource& source) {
-  if (format.error_number() != 0) return failure(format.error_number());
-  const auto& list = format.descriptors();
-  ItemCursor cursor(items);
-  std::size_t position = 0;
-  std::size_t i = 0;
-  bool item_used = false;
-  int idle_ends = 0;
-  while (true) {
-    if (i == list.size()) {
-      if (cursor.done()) return {};
-      idle_ends = item_used ? 0 : idle_ends + 1;
-      if (idle_ends == 2) return failure(kInfiniteFormatScan);
-      if (Status s = source.next_record(record); !s.ok()) return s;
-      position = 0;
-      i = format.reversion_index();
-      item_used = false;
-      continue;
-    }
-    const Descriptor& d = list[i];
-    if (!d.is_data()) {
-      switch (d.code) {
-        case Code::Literal:
-          position += d.literal_length;
-          break;
-        case Code::Skip:
-          position += static_cast<std::size_t>(d.width);
-          break;
-        case Code::Slash:
-          for (std::int32_t r = 0; r < d.repeat; ++r) {
-            if (Status s = source.next_record(record); !s.ok()) return s;
-            position = 0;
-          }
-          break;
-        default:
-          break;
-      }
-      ++i;
-      continue;
-    }
-    for (std::int32_t r = 0; r < d.repeat; ++r) {
-      if (cursor.done()) return {};
-      if (Status s = read_item(d, cursor.item(), cursor.element(), record, position); !s.ok()) {
-        return s;
-      }
-      cursor.advance();
-      item_used = true;
-    }
-    ++i;
-  }
+  Reader reader{record, source};
+  return walk_format(format, items, reader);
 }
 
 }  // namespace textio::detail
